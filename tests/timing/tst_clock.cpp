@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+#include "timing/clock.h"
+#include "timing/timeformat.h"
+
+#include <QTest>
+
+#include <ctime>
+
+using namespace std::chrono;
+using timing::SecondsPerDay;
+
+namespace {
+
+// 1970-01-01 counted from 1899-12-30.
+constexpr timing::TimeValue UnixEpoch = 25569 * SecondsPerDay;
+
+system_clock::time_point utc(int y, unsigned m, unsigned d, int hh, int mm, int ss)
+{
+    return sys_days{year{y} / month{m} / day{d}} + hours{hh} + minutes{mm} + seconds{ss};
+}
+
+// A POSIX zone rule needs no time-zone database on the machine.
+void useTimeZone(const char *rule)
+{
+    qputenv("TZ", rule);
+    tzset();
+}
+
+} // namespace
+
+class tst_Clock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { useTimeZone("UTC0"); }
+
+    void readingsAreWholeSecondsFromTheEpoch()
+    {
+        useTimeZone("UTC0");
+        const auto reading = timing::clockReadingAt(system_clock::time_point{} + milliseconds{999});
+        QCOMPARE(reading.universal, UnixEpoch);
+        QCOMPARE(reading.local, UnixEpoch);
+    }
+
+    void localTimeFollowsTheZone()
+    {
+        useTimeZone("EST5");
+        const auto reading = timing::clockReadingAt(utc(2024, 1, 15, 14, 3, 27));
+        QCOMPARE(timing::formatTime(reading.local), std::string(" 09:03:27 "));
+        QCOMPARE(reading.universal - reading.local, 5 * 3600);
+    }
+
+    void daylightSavingMovesOnlyTheLocalTime()
+    {
+        useTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
+        const auto before = timing::clockReadingAt(utc(2024, 3, 31, 0, 59, 59));
+        const auto after = timing::clockReadingAt(utc(2024, 3, 31, 1, 0, 0));
+        QCOMPARE(timing::formatTime(before.local), std::string(" 01:59:59 "));
+        QCOMPARE(timing::formatTime(after.local), std::string(" 03:00:00 "));
+        QCOMPARE(after.universal - before.universal, 1);
+    }
+
+    void systemClockReadsNow()
+    {
+        useTimeZone("UTC0");
+        const auto expected = duration_cast<seconds>(system_clock::now().time_since_epoch());
+        const auto reading = timing::systemClockReading();
+        QVERIFY(qAbs(reading.universal - UnixEpoch - expected.count()) <= 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_Clock)
+#include "tst_clock.moc"
