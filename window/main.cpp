@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+#include "frmstopwatch.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    frmStopWatch window;
+    window.show();
+    return QApplication::exec();
+}
