@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "frmstopwatch.h"
+#include "ticklog.h"
 
 #include <QApplication>
 
@@ -7,6 +8,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     frmStopWatch window;
+    attachTickLog(&window);
     window.show();
     return QApplication::exec();
 }
