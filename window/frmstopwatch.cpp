@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 
 namespace {
 
@@ -81,7 +82,9 @@ frmStopWatch::frmStopWatch(timing::Clock clock, QWidget *parent)
     connectEvents();
     Form_Load();
 
-    move(screen()->availableGeometry().center() - rect().center());
+    // The frame's size is not known until the window is shown, so the client area is centred.
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                    screen()->availableGeometry()));
     txtName->setFocus();
 }
 
@@ -120,6 +123,13 @@ void frmStopWatch::createControls()
     CmdQuit = makeButton(this, "CmdQuit", QStringLiteral("Quit"),
                          QStringLiteral(" Ends the Application  "), sansFont(13, QFont::Bold),
                          fromTwips(5880, 5400, 975, 495));
+
+    // Assistive tools hear each time with its caption; the captions and times themselves are
+    // left as the accessible names, since a name set by hand would hide the changing text.
+    txtName->setAccessibleName(QStringLiteral("Name"));
+    LblStart->setBuddy(txtStart);
+    LblStop->setBuddy(txtStop);
+    LblQuit->setBuddy(txtElapsed);
 
     setTabOrder(txtName, CmdStart);
     setTabOrder(CmdStart, CmdStop);

@@ -1,0 +1,44 @@
+# Shared by the scripts beside it: installing what is missing, and building.
+# shellcheck shell=bash
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Runs a command as root: directly when we are root, through sudo otherwise.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Runs a command as the user who asked for it, so that a run through sudo leaves the build folder
+# owned by that user rather than by root.
+as_user() {
+    if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then
+        sudo -u "$SUDO_USER" --preserve-env=DISPLAY,XAUTHORITY,WAYLAND_DISPLAY,XDG_RUNTIME_DIR,QT_QPA_PLATFORM,CI -- "$@"
+    else
+        "$@"
+    fi
+}
+
+# Installs the packages listed in the given files that are not installed yet.
+install_missing() {
+    local wanted missing=()
+    wanted=$(cat "$@" | sed -e 's/#.*//' -e '/^[[:space:]]*$/d')
+    for package in $wanted; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" </dev/null
+}
+
+# Configures (once) and builds into build/<name>, passing any further arguments to CMake.
+build() {
+    local dir="$root/build/$1"
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        as_user cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+    fi
+    as_user cmake --build "$dir"
+}

@@ -1,0 +1,272 @@
+// SPDX-License-Identifier: MIT
+#include "window/frmstopwatch.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QTest>
+
+class tst_WindowLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { window.reset(); }
+
+    void controlsSitWhereTheyAreDrawn_data();
+    void controlsSitWhereTheyAreDrawn();
+    void windowIsFixedCentredAndTitled();
+    void nameBoxHasFocusWithItsTextSelected();
+    void tabCyclesThroughTheInputsOnly();
+    void fonts_data();
+    void fonts();
+    void everyCaptionIsShownWhole_data();
+    void everyCaptionIsShownWhole();
+    void timesFitTheirBoxes();
+    void toolTipsAreExact_data();
+    void toolTipsAreExact();
+    void paintedColours_data();
+    void paintedColours();
+    void pictureIsDrawnUnscaledFromTheCorner();
+    void assistiveToolsHearCaptionsAndTimes();
+
+private:
+    template<typename T = QWidget> T *control(const char *name) const
+    {
+        auto *found = window->findChild<T *>(QLatin1StringView(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    std::unique_ptr<frmStopWatch> window;
+};
+
+void tst_WindowLayout::init()
+{
+    window = std::make_unique<frmStopWatch>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+}
+
+void tst_WindowLayout::controlsSitWhereTheyAreDrawn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    // Twips divided by 15, rounded: 800 x 650 twips is 53 x 43 pixels.
+    QTest::newRow("name box") << "txtName" << QRect(16, 16, 185, 25);
+    QTest::newRow("start") << "CmdStart" << QRect(16, 72, 53, 43);
+    QTest::newRow("beginning caption") << "LblStart" << QRect(96, 88, 129, 17);
+    QTest::newRow("beginning time") << "txtStart" << QRect(256, 80, 161, 33);
+    QTest::newRow("stop") << "CmdStop" << QRect(16, 176, 53, 43);
+    QTest::newRow("ending caption") << "LblStop" << QRect(96, 192, 129, 17);
+    QTest::newRow("ending time") << "txtStop" << QRect(256, 184, 161, 33);
+    QTest::newRow("clear") << "cmdClear" << QRect(16, 288, 53, 43);
+    QTest::newRow("total caption") << "LblQuit" << QRect(96, 296, 121, 17);
+    QTest::newRow("total") << "txtElapsed" << QRect(256, 288, 161, 33);
+    QTest::newRow("quit") << "CmdQuit" << QRect(392, 360, 65, 33);
+}
+
+void tst_WindowLayout::controlsSitWhereTheyAreDrawn()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QCOMPARE(control(qPrintable(name))->geometry(), geometry);
+}
+
+void tst_WindowLayout::windowIsFixedCentredAndTitled()
+{
+    QCOMPARE(window->windowTitle(), QStringLiteral("  QVR Stop Watch"));
+    QCOMPARE(window->size(), QSize(472, 404));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    // The client area is centred: the frame's size is not known before the window is shown.
+    const QPoint offCentre =
+        window->geometry().center() - window->screen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QStringLiteral("off by %1, %2")
+                                                              .arg(offCentre.x())
+                                                              .arg(offCentre.y())));
+}
+
+void tst_WindowLayout::nameBoxHasFocusWithItsTextSelected()
+{
+    auto *name = control<QLineEdit>("txtName");
+    QCOMPARE(QApplication::focusWidget(), name);
+    QCOMPARE(name->text(), QStringLiteral("Company Name"));
+    QCOMPARE(name->selectedText(), name->text());
+}
+
+void tst_WindowLayout::tabCyclesThroughTheInputsOnly()
+{
+    QStringList visited;
+    for (int press = 0; press < 5; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, QStringList({"CmdStart", "CmdStop", "cmdClear", "CmdQuit", "txtName"}));
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+}
+
+void tst_WindowLayout::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("pixelSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("fixedPitch");
+    QTest::newRow("name box") << "txtName" << 13 << false << false;
+    QTest::newRow("start") << "CmdStart" << 11 << false << false;
+    QTest::newRow("clear") << "cmdClear" << 11 << false << false;
+    QTest::newRow("quit") << "CmdQuit" << 13 << true << false;
+    QTest::newRow("beginning caption") << "LblStart" << 11 << true << false;
+    QTest::newRow("total caption") << "LblQuit" << 11 << true << false;
+    QTest::newRow("beginning time") << "txtStart" << 27 << true << true;
+    QTest::newRow("ending time") << "txtStop" << 27 << true << true;
+    QTest::newRow("total") << "txtElapsed" << 27 << true << true;
+}
+
+void tst_WindowLayout::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(int, pixelSize);
+    QFETCH(bool, bold);
+    QFETCH(bool, fixedPitch);
+    // What the font system actually chose, not what was asked for.
+    const QFontInfo chosen = control(qPrintable(name))->fontInfo();
+    QCOMPARE(chosen.pixelSize(), pixelSize);
+    QCOMPARE(chosen.bold(), bold);
+    QCOMPARE(chosen.fixedPitch(), fixedPitch);
+}
+
+void tst_WindowLayout::everyCaptionIsShownWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("start") << "CmdStart" << "Start Timer";
+    QTest::newRow("stop") << "CmdStop" << "Stop Timer";
+    QTest::newRow("continue") << "CmdStop" << "Continue";
+    QTest::newRow("clear") << "cmdClear" << "Clear Timer";
+    QTest::newRow("quit") << "CmdQuit" << "Quit";
+    QTest::newRow("beginning caption") << "LblStart" << "Beginning Time";
+    QTest::newRow("ending caption") << "LblStop" << "Ending Time";
+    QTest::newRow("total caption") << "LblQuit" << "Total Elapsed Time";
+}
+
+void tst_WindowLayout::everyCaptionIsShownWhole()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QWidget *widget = control(qPrintable(name));
+    QRect room = widget->contentsRect();
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    }
+    const QRect needed =
+        widget->fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, caption);
+    QVERIFY2(room.contains(needed), qPrintable(QStringLiteral("needs %1 x %2 in %3 x %4")
+                                                   .arg(needed.width())
+                                                   .arg(needed.height())
+                                                   .arg(room.width())
+                                                   .arg(room.height())));
+    // Wrapping is only drawn: the caption read back stays the one that was set.
+    if (auto *button = qobject_cast<QPushButton *>(widget))
+        QCOMPARE(button->text(), name == "CmdStop" ? QStringLiteral("Stop Timer") : caption);
+}
+
+void tst_WindowLayout::timesFitTheirBoxes()
+{
+    for (const char *name : {"txtStart", "txtStop", "txtElapsed"}) {
+        const auto *label = control<QLabel>(name);
+        QVERIFY(label->text().isEmpty());
+        const QRect room = label->contentsRect();
+        const QFontMetrics metrics = label->fontMetrics();
+        QVERIFY2(metrics.horizontalAdvance(QStringLiteral("23:59:59")) <= room.width(), name);
+        QVERIFY2(metrics.height() <= room.height(), name);
+        QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    }
+}
+
+void tst_WindowLayout::toolTipsAreExact_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("start") << "CmdStart" << " Starts the Timer  ";
+    QTest::newRow("stop") << "CmdStop" << " Stops the Timer  ";
+    QTest::newRow("clear") << "cmdClear" << " Clears the Ending & Elapsed Times  ";
+    QTest::newRow("quit") << "CmdQuit" << " Ends the Application  ";
+}
+
+void tst_WindowLayout::toolTipsAreExact()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, toolTip);
+    QCOMPARE(control(qPrintable(name))->toolTip(), toolTip);
+}
+
+void tst_WindowLayout::paintedColours_data()
+{
+    QTest::addColumn<QPoint>("where");
+    QTest::addColumn<QColor>("colour");
+    const QColor lightAqua(128, 255, 255), cyan(0, 255, 255), teal(0, 192, 192);
+    // Points inside each box, clear of its text and border.
+    QTest::newRow("name box") << QPoint(196, 28) << QColor(192, 255, 255);
+    QTest::newRow("beginning caption") << QPoint(98, 90) << lightAqua;
+    QTest::newRow("beginning time") << QPoint(260, 96) << lightAqua;
+    QTest::newRow("ending caption") << QPoint(98, 194) << cyan;
+    QTest::newRow("ending time") << QPoint(260, 200) << cyan;
+    QTest::newRow("total caption") << QPoint(98, 298) << teal;
+    QTest::newRow("total") << QPoint(260, 304) << teal;
+    QTest::newRow("time box border") << QPoint(256, 96) << QColor(Qt::black);
+}
+
+void tst_WindowLayout::paintedColours()
+{
+    QFETCH(QPoint, where);
+    QFETCH(QColor, colour);
+    const QImage painted = window->grab().toImage();
+    QCOMPARE(painted.pixelColor(where), colour);
+}
+
+void tst_WindowLayout::pictureIsDrawnUnscaledFromTheCorner()
+{
+    const QImage painted = window->grab().toImage();
+    const QImage picture(QStringLiteral(":/earth.png"));
+    QCOMPARE(picture.size(), QSize(561, 425));
+    // The corners, and points on the globe between the controls.
+    for (const QPoint where : {QPoint(0, 0), QPoint(471, 403), QPoint(240, 150), QPoint(300, 250),
+                               QPoint(150, 240), QPoint(330, 60)})
+        QCOMPARE(painted.pixelColor(where), picture.pixelColor(where));
+    QVERIFY(picture.pixelColor(300, 250) != QColor(Qt::black));
+}
+
+void tst_WindowLayout::assistiveToolsHearCaptionsAndTimes()
+{
+    const auto heard = [this](const char *name, QAccessible::Text text) {
+        return QAccessible::queryAccessibleInterface(control(name))->text(text);
+    };
+    QCOMPARE(heard("txtName", QAccessible::Name), QStringLiteral("Name"));
+    QCOMPARE(heard("CmdStart", QAccessible::Name), QStringLiteral("Start Timer"));
+    QCOMPARE(heard("CmdStart", QAccessible::Description), QStringLiteral(" Starts the Timer  "));
+    QCOMPARE(heard("CmdStop", QAccessible::Name), QStringLiteral("Stop Timer"));
+
+    const QList<std::pair<const char *, const char *>> captions = {
+        {"txtStart", "Beginning Time"}, {"txtStop", "Ending Time"}, {"txtElapsed", "Total Elapsed Time"}};
+    for (const auto &[time, caption] : captions) {
+        control<QLabel>(time)->setText(QStringLiteral(" 09:00:00 "));
+        QCOMPARE(heard(time, QAccessible::Name), QStringLiteral(" 09:00:00 "));
+        const auto labels =
+            QAccessible::queryAccessibleInterface(control(time))->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.front().first->text(QAccessible::Name), QLatin1StringView(caption));
+    }
+}
+
+QTEST_MAIN(tst_WindowLayout)
+#include "tst_windowlayout.moc"
