@@ -6,7 +6,8 @@
 namespace timing {
 
 // The running total of a stopwatch that survives pauses. Totals are recomputed from clock readings
-// at every tick rather than counted, so a late tick delays the display but never changes the figure.
+// at every tick rather than counted, so a late tick delays the display but never changes the
+// figure.
 class TimingState
 {
 public:

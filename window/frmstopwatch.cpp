@@ -43,8 +43,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QColor
 
 QLabel *makeTimeLabel(QWidget *parent, const char *name, QColor background, const QRect &geometry)
 {
-    QLabel *label = makeLabel(parent, name, QString(), background,
-                              fixedPitchFont(27, QFont::Bold), geometry);
+    QLabel *label =
+        makeLabel(parent, name, QString(), background, fixedPitchFont(27, QFont::Bold), geometry);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
     return label;

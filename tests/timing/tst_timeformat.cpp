@@ -36,8 +36,8 @@ void tst_TimeFormat::timeOfDay_data()
     QTest::newRow("last second of a day") << hms(23, 59, 59) << " 23:59:59 ";
     QTest::newRow("midnight of a later day") << 45000 * day << " 00:00:00 ";
     QTest::newRow("the date is not shown") << 45000 * day + hms(9, 0, 1) << " 09:00:01 ";
-    QTest::newRow("before the epoch shows the magnitude's time") << -(day + day / 4)
-                                                                  << " 06:00:00 ";
+    QTest::newRow("before the epoch shows the magnitude's time")
+        << -(day + day / 4) << " 06:00:00 ";
 }
 
 void tst_TimeFormat::timeOfDay()

@@ -36,7 +36,7 @@ private slots:
     void assistiveToolsHearCaptionsAndTimes();
 
 private:
-    template<typename T = QWidget> T *control(const char *name) const
+    template <typename T = QWidget> T *control(const char *name) const
     {
         auto *found = window->findChild<T *>(QLatin1StringView(name));
         if (!found)
@@ -88,9 +88,8 @@ void tst_WindowLayout::windowIsFixedCentredAndTitled()
     // The client area is centred: the frame's size is not known before the window is shown.
     const QPoint offCentre =
         window->geometry().center() - window->screen()->availableGeometry().center();
-    QVERIFY2(offCentre.manhattanLength() <= 1, qPrintable(QStringLiteral("off by %1, %2")
-                                                              .arg(offCentre.x())
-                                                              .arg(offCentre.y())));
+    QVERIFY2(offCentre.manhattanLength() <= 1,
+             qPrintable(QStringLiteral("off by %1, %2").arg(offCentre.x()).arg(offCentre.y())));
 }
 
 void tst_WindowLayout::nameBoxHasFocusWithItsTextSelected()
@@ -147,14 +146,22 @@ void tst_WindowLayout::everyCaptionIsShownWhole_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("start") << "CmdStart" << "Start Timer";
-    QTest::newRow("stop") << "CmdStop" << "Stop Timer";
-    QTest::newRow("continue") << "CmdStop" << "Continue";
-    QTest::newRow("clear") << "cmdClear" << "Clear Timer";
-    QTest::newRow("quit") << "CmdQuit" << "Quit";
-    QTest::newRow("beginning caption") << "LblStart" << "Beginning Time";
-    QTest::newRow("ending caption") << "LblStop" << "Ending Time";
-    QTest::newRow("total caption") << "LblQuit" << "Total Elapsed Time";
+    QTest::newRow("start") << "CmdStart"
+                           << "Start Timer";
+    QTest::newRow("stop") << "CmdStop"
+                          << "Stop Timer";
+    QTest::newRow("continue") << "CmdStop"
+                              << "Continue";
+    QTest::newRow("clear") << "cmdClear"
+                           << "Clear Timer";
+    QTest::newRow("quit") << "CmdQuit"
+                          << "Quit";
+    QTest::newRow("beginning caption") << "LblStart"
+                                       << "Beginning Time";
+    QTest::newRow("ending caption") << "LblStop"
+                                    << "Ending Time";
+    QTest::newRow("total caption") << "LblQuit"
+                                   << "Total Elapsed Time";
 }
 
 void tst_WindowLayout::everyCaptionIsShownWhole()
@@ -197,10 +204,14 @@ void tst_WindowLayout::toolTipsAreExact_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("start") << "CmdStart" << " Starts the Timer  ";
-    QTest::newRow("stop") << "CmdStop" << " Stops the Timer  ";
-    QTest::newRow("clear") << "cmdClear" << " Clears the Ending & Elapsed Times  ";
-    QTest::newRow("quit") << "CmdQuit" << " Ends the Application  ";
+    QTest::newRow("start") << "CmdStart"
+                           << " Starts the Timer  ";
+    QTest::newRow("stop") << "CmdStop"
+                          << " Stops the Timer  ";
+    QTest::newRow("clear") << "cmdClear"
+                           << " Clears the Ending & Elapsed Times  ";
+    QTest::newRow("quit") << "CmdQuit"
+                          << " Ends the Application  ";
 }
 
 void tst_WindowLayout::toolTipsAreExact()
@@ -257,7 +268,9 @@ void tst_WindowLayout::assistiveToolsHearCaptionsAndTimes()
     QCOMPARE(heard("CmdStop", QAccessible::Name), QStringLiteral("Stop Timer"));
 
     const QList<std::pair<const char *, const char *>> captions = {
-        {"txtStart", "Beginning Time"}, {"txtStop", "Ending Time"}, {"txtElapsed", "Total Elapsed Time"}};
+        {"txtStart", "Beginning Time"},
+        {"txtStop", "Ending Time"},
+        {"txtElapsed", "Total Elapsed Time"}};
     for (const auto &[time, caption] : captions) {
         control<QLabel>(time)->setText(QStringLiteral(" 09:00:00 "));
         QCOMPARE(heard(time, QAccessible::Name), QStringLiteral(" 09:00:00 "));
