@@ -9,13 +9,13 @@ namespace {
 // nobody sees the display lag the clock.
 constexpr milliseconds TickLead{5};
 
-// A wake-up this close before a second turns is early (the wall clock was corrected under a
-// pending timer); it waits for the turn instead of showing the old second again.
+// A wake-up this close before a second turns waits for the turn instead of showing the old
+// second again.
 constexpr milliseconds EarlyWindow{100};
 
 } // namespace
 
-SecondTimer::SecondTimer(QObject *parent) : QObject(parent)
+SecondTimer::SecondTimer(QObject *parent) : QObject(parent), m_timer(this)
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -44,10 +44,14 @@ void SecondTimer::arm()
     m_timer.start(delayUntilNextTick(system_clock::now()));
 }
 
+bool SecondTimer::isEarly(system_clock::time_point now)
+{
+    return now - floor<seconds>(now) >= seconds{1} - EarlyWindow;
+}
+
 void SecondTimer::fire()
 {
-    const auto now = system_clock::now();
-    if (now - floor<seconds>(now) < seconds{1} - EarlyWindow) {
+    if (!isEarly(system_clock::now())) {
         emit timeout();
         if (!m_enabled)
             return;

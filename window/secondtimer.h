@@ -25,6 +25,10 @@ public:
     // How long to wait, at the given wall-clock time, for the next tick.
     static std::chrono::milliseconds delayUntilNextTick(std::chrono::system_clock::time_point now);
 
+    // Whether a wake-up at this time came before the second it was meant for had turned, as when
+    // the wall clock was corrected while the timer was pending.
+    static bool isEarly(std::chrono::system_clock::time_point now);
+
 signals:
     void timeout();
 
