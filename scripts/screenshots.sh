@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Takes the screenshots in docs/ of the stopwatch at each stage of use, in a private X server with
+# a window manager, driving it with real key presses. Needs: xvfb openbox xdotool imagemagick.
+# Usage: scripts/screenshots.sh [path to qvr-stopwatch]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$root/build/release/window/qvr-stopwatch}
+
+# -displayfd picks a free display number, so this can run beside other X servers.
+exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
+xvfb=$!
+read -r display <&3
+trap 'kill $xvfb 2>/dev/null' EXIT
+export DISPLAY=:$display
+openbox 2>/dev/null &
+sleep 1
+"$program" &
+stopwatch=$!
+window=$(xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1)
+sleep 1
+
+shoot() {
+    /usr/bin/import -frame -window "$window" "$root/docs/screenshot-$1.png"
+}
+
+shoot start
+xdotool type --delay 80 'Acme'
+xdotool key Return
+sleep 3.3
+shoot running
+xdotool key Return # the Stop button has the focus after Start
+sleep 2
+shoot paused
+xdotool key Tab Return # Clear
+sleep 1
+shoot cleared
+xdotool key space # Clear leaves the focus on Quit, which Space presses
+wait $stopwatch && echo "The stopwatch ended with status 0."
