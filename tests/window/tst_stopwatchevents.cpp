@@ -124,6 +124,7 @@ void tst_StopwatchEvents::typicalUse()
     QVERIFY(control("CmdStart")->isEnabled());
 }
 
+// clang-format off
 void tst_StopwatchEvents::noSequenceLosesTimedWork_data()
 {
     QTest::addColumn<QString>("sequence");
@@ -132,15 +133,14 @@ void tst_StopwatchEvents::noSequenceLosesTimedWork_data()
     // digits = seconds pass, t = a tick.
     QTest::newRow("stop, continue, stop before a tick") << "s 10 t x 5 x 1 x 5 x 3 t"
                                                         << " 00:00:13 ";
-    QTest::newRow("enter in the name box while timing") << "s 10 t 5 n 1 t"
-                                                        << " 00:00:16 ";
+    QTest::newRow("enter in the name box while timing") << "s 10 t 5 n 1 t" << " 00:00:16 ";
     QTest::newRow("clear while paused, start, then continue") << "s 10 t x c 10 s 20 x 1 t"
                                                               << " 00:00:21 ";
-    QTest::newRow("only clear forgets") << "s 10 t c s 3 t"
-                                        << " 00:00:03 ";
+    QTest::newRow("only clear forgets") << "s 10 t c s 3 t" << " 00:00:03 ";
     QTest::newRow("a pause drops only what followed the last tick") << "s 10 t 1 x 5 x 2 t"
                                                                     << " 00:00:12 ";
 }
+// clang-format on
 
 void tst_StopwatchEvents::noSequenceLosesTimedWork()
 {
@@ -195,6 +195,7 @@ void tst_StopwatchEvents::daylightSavingDoesNotMoveTheTotal()
     QCOMPARE(shown("txtElapsed"), QStringLiteral(" 00:00:03 "));
 }
 
+// clang-format off
 void tst_StopwatchEvents::keysRunTheirHandlerOnce_data()
 {
     QTest::addColumn<QString>("name");
@@ -212,6 +213,7 @@ void tst_StopwatchEvents::keysRunTheirHandlerOnce_data()
         << "txtName" << int(Qt::Key_Return) << "Stop Timer" << true;
     QTest::newRow("other keys do nothing") << "CmdStop" << int(Qt::Key_A) << "Stop Timer" << true;
 }
+// clang-format on
 
 void tst_StopwatchEvents::keysRunTheirHandlerOnce()
 {
@@ -250,17 +252,16 @@ void tst_StopwatchEvents::quitEndsTheProgram()
     QVERIFY(programEnding());
 }
 
+// clang-format off
 void tst_StopwatchEvents::nameIsSelectedWheneverItGainsFocus_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("how");
-    QTest::newRow("tab from quit") << "CmdQuit"
-                                   << "tab";
-    QTest::newRow("shift+tab from start") << "CmdStart"
-                                          << "backtab";
-    QTest::newRow("mouse click") << "CmdQuit"
-                                 << "click";
+    QTest::newRow("tab from quit") << "CmdQuit" << "tab";
+    QTest::newRow("shift+tab from start") << "CmdStart" << "backtab";
+    QTest::newRow("mouse click") << "CmdQuit" << "click";
 }
+// clang-format on
 
 void tst_StopwatchEvents::nameIsSelectedWheneverItGainsFocus()
 {
@@ -286,6 +287,7 @@ void tst_StopwatchEvents::nameIsSelectedWheneverItGainsFocus()
     QVERIFY(!name->hasSelectedText());
 }
 
+// clang-format off
 void tst_StopwatchEvents::namesReachTheTitleExactly_data()
 {
     QTest::addColumn<QString>("name");
@@ -297,6 +299,7 @@ void tst_StopwatchEvents::namesReachTheTitleExactly_data()
     QTest::newRow("combining marks") << QStringLiteral("Cafe\u0301 Zo\u0308e");
     QTest::newRow("title placeholder") << QStringLiteral("[*] draft");
 }
+// clang-format on
 
 void tst_StopwatchEvents::namesReachTheTitleExactly()
 {

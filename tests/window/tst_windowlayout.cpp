@@ -54,6 +54,7 @@ void tst_WindowLayout::init()
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
+// clang-format off
 void tst_WindowLayout::controlsSitWhereTheyAreDrawn_data()
 {
     QTest::addColumn<QString>("name");
@@ -71,6 +72,7 @@ void tst_WindowLayout::controlsSitWhereTheyAreDrawn_data()
     QTest::newRow("total") << "txtElapsed" << QRect(256, 288, 161, 33);
     QTest::newRow("quit") << "CmdQuit" << QRect(392, 360, 65, 33);
 }
+// clang-format on
 
 void tst_WindowLayout::controlsSitWhereTheyAreDrawn()
 {
@@ -112,6 +114,7 @@ void tst_WindowLayout::tabCyclesThroughTheInputsOnly()
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
 }
 
+// clang-format off
 void tst_WindowLayout::fonts_data()
 {
     QTest::addColumn<QString>("name");
@@ -128,6 +131,7 @@ void tst_WindowLayout::fonts_data()
     QTest::newRow("ending time") << "txtStop" << 27 << true << true;
     QTest::newRow("total") << "txtElapsed" << 27 << true << true;
 }
+// clang-format on
 
 void tst_WindowLayout::fonts()
 {
@@ -142,27 +146,21 @@ void tst_WindowLayout::fonts()
     QCOMPARE(chosen.fixedPitch(), fixedPitch);
 }
 
+// clang-format off
 void tst_WindowLayout::everyCaptionIsShownWhole_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("start") << "CmdStart"
-                           << "Start Timer";
-    QTest::newRow("stop") << "CmdStop"
-                          << "Stop Timer";
-    QTest::newRow("continue") << "CmdStop"
-                              << "Continue";
-    QTest::newRow("clear") << "cmdClear"
-                           << "Clear Timer";
-    QTest::newRow("quit") << "CmdQuit"
-                          << "Quit";
-    QTest::newRow("beginning caption") << "LblStart"
-                                       << "Beginning Time";
-    QTest::newRow("ending caption") << "LblStop"
-                                    << "Ending Time";
-    QTest::newRow("total caption") << "LblQuit"
-                                   << "Total Elapsed Time";
+    QTest::newRow("start") << "CmdStart" << "Start Timer";
+    QTest::newRow("stop") << "CmdStop" << "Stop Timer";
+    QTest::newRow("continue") << "CmdStop" << "Continue";
+    QTest::newRow("clear") << "cmdClear" << "Clear Timer";
+    QTest::newRow("quit") << "CmdQuit" << "Quit";
+    QTest::newRow("beginning caption") << "LblStart" << "Beginning Time";
+    QTest::newRow("ending caption") << "LblStop" << "Ending Time";
+    QTest::newRow("total caption") << "LblQuit" << "Total Elapsed Time";
 }
+// clang-format on
 
 void tst_WindowLayout::everyCaptionIsShownWhole()
 {
@@ -200,19 +198,17 @@ void tst_WindowLayout::timesFitTheirBoxes()
     }
 }
 
+// clang-format off
 void tst_WindowLayout::toolTipsAreExact_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("start") << "CmdStart"
-                           << " Starts the Timer  ";
-    QTest::newRow("stop") << "CmdStop"
-                          << " Stops the Timer  ";
-    QTest::newRow("clear") << "cmdClear"
-                           << " Clears the Ending & Elapsed Times  ";
-    QTest::newRow("quit") << "CmdQuit"
-                          << " Ends the Application  ";
+    QTest::newRow("start") << "CmdStart" << " Starts the Timer  ";
+    QTest::newRow("stop") << "CmdStop" << " Stops the Timer  ";
+    QTest::newRow("clear") << "cmdClear" << " Clears the Ending & Elapsed Times  ";
+    QTest::newRow("quit") << "CmdQuit" << " Ends the Application  ";
 }
+// clang-format on
 
 void tst_WindowLayout::toolTipsAreExact()
 {
@@ -221,6 +217,7 @@ void tst_WindowLayout::toolTipsAreExact()
     QCOMPARE(control(qPrintable(name))->toolTip(), toolTip);
 }
 
+// clang-format off
 void tst_WindowLayout::paintedColours_data()
 {
     QTest::addColumn<QPoint>("where");
@@ -236,6 +233,7 @@ void tst_WindowLayout::paintedColours_data()
     QTest::newRow("total") << QPoint(260, 304) << teal;
     QTest::newRow("time box border") << QPoint(256, 96) << QColor(Qt::black);
 }
+// clang-format on
 
 void tst_WindowLayout::paintedColours()
 {
