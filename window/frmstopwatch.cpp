@@ -2,6 +2,7 @@
 #include "frmstopwatch.h"
 
 #include "fonts.h"
+#include "pixelimage.h"
 #include "secondtimer.h"
 #include "wrappingbutton.h"
 
@@ -67,13 +68,16 @@ frmStopWatch::frmStopWatch(timing::Clock clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      clock(std::move(clock)), picture(QStringLiteral(":/earth.png"))
+      clock(std::move(clock)),
+      picture(QPixmap::fromImage(pixelImage(QStringLiteral(":/earth.pixels"))))
 {
     setObjectName(QStringLiteral("frmStopWatch"));
     setWindowTitle(QStringLiteral("  QVR Stop Watch"));
     QIcon icon;
-    for (const char *size : {"16", "32", "64"})
-        icon.addFile(QStringLiteral(":/stopwatch-%1.png").arg(QLatin1StringView(size)));
+    for (const char *size : {"16", "32", "64"}) {
+        const QString file = QStringLiteral(":/stopwatch-%1.pixels").arg(QLatin1StringView(size));
+        icon.addPixmap(QPixmap::fromImage(pixelImage(file)));
+    }
     setWindowIcon(icon);
     setFont(sansFont(13));
     setFixedSize(fromTwips(0, 0, 7080, 6060).size());

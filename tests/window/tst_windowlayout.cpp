@@ -33,6 +33,7 @@ private slots:
     void paintedColours_data();
     void paintedColours();
     void pictureIsDrawnUnscaledFromTheCorner();
+    void windowIconComesInEverySize();
     void assistiveToolsHearCaptionsAndTimes();
 
 private:
@@ -246,13 +247,27 @@ void tst_WindowLayout::paintedColours()
 void tst_WindowLayout::pictureIsDrawnUnscaledFromTheCorner()
 {
     const QImage painted = window->grab().toImage();
-    const QImage picture(QStringLiteral(":/earth.png"));
+    const QImage picture(QStringLiteral(STOPWATCH_RESOURCES_DIR "/earth.png"));
     QCOMPARE(picture.size(), QSize(561, 425));
     // The corners, and points on the globe between the controls.
     for (const QPoint where : {QPoint(0, 0), QPoint(471, 403), QPoint(240, 150), QPoint(300, 250),
                                QPoint(150, 240), QPoint(330, 60)})
         QCOMPARE(painted.pixelColor(where), picture.pixelColor(where));
     QVERIFY(picture.pixelColor(300, 250) != QColor(Qt::black));
+}
+
+void tst_WindowLayout::windowIconComesInEverySize()
+{
+    const QIcon icon = window->windowIcon();
+    for (const int size : {16, 32, 64}) {
+        const QImage drawn =
+            icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage png =
+            QImage(QStringLiteral(STOPWATCH_RESOURCES_DIR "/stopwatch-%1.png").arg(size))
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(drawn.size(), QSize(size, size));
+        QCOMPARE(drawn, png);
+    }
 }
 
 void tst_WindowLayout::assistiveToolsHearCaptionsAndTimes()

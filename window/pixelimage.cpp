@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#include "pixelimage.h"
+
+#include <QResource>
+
+#include <cstring>
+
+namespace {
+
+struct Header
+{
+    quint32 width;
+    quint32 height;
+    quint32 bytesPerLine;
+    quint32 format;
+};
+
+} // namespace
+
+QByteArray pixelFile(const QImage &image)
+{
+    const Header header{quint32(image.width()), quint32(image.height()),
+                        quint32(image.bytesPerLine()), quint32(image.format())};
+    QByteArray file(reinterpret_cast<const char *>(&header), sizeof header);
+    file.append(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    return file;
+}
+
+QImage pixelImage(const QString &resourcePath)
+{
+    const QByteArray file = QResource(resourcePath).uncompressedData();
+    Header header;
+    if (file.size() < qsizetype(sizeof header))
+        return {};
+    std::memcpy(&header, file.constData(), sizeof header);
+    if (file.size() != qsizetype(sizeof header + qsizetype(header.bytesPerLine) * header.height))
+        return {};
+    const auto *pixels = reinterpret_cast<const uchar *>(file.constData()) + sizeof header;
+    // Copied, as the file may be a decompressed buffer that is about to go.
+    return QImage(pixels, int(header.width), int(header.height), int(header.bytesPerLine),
+                  QImage::Format(header.format))
+        .copy();
+}

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// Pictures compiled in as plain pixels. Reading a PNG at start-up costs more than building the
+// whole window, mostly for Qt's look-up of its image-format plugins on first use; plain pixels
+// need no decoder at all. The build makes these files from the PNGs in resources/.
+
+// The file for an image: a small header, then the pixel rows as QImage holds them.
+QByteArray pixelFile(const QImage &image);
+
+// The image in such a file compiled into the program's resources, or a null image.
+QImage pixelImage(const QString &resourcePath);
