@@ -2,6 +2,7 @@
 // The stopwatch driven through real key presses, mouse clicks and focus changes, with a clock that
 // moves only when the test says so.
 #include "fakeclock.h"
+#include "findcontrol.h"
 #include "window/frmstopwatch.h"
 #include "window/secondtimer.h"
 
@@ -46,10 +47,7 @@ private slots:
 private:
     template <typename T = QWidget> T *control(const char *name) const
     {
-        auto *found = window->findChild<T *>(QLatin1StringView(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return findControl<T>(*window, name);
     }
     QString shown(const char *label) const { return control<QLabel>(label)->text(); }
     QString caption() const { return control<QPushButton>("CmdStop")->text(); }

@@ -3,6 +3,7 @@
 // of what the window must show. A failure prints its seed and the steps that led to it; set
 // STOPWATCH_MODEL_SEED to replay one sequence.
 #include "fakeclock.h"
+#include "findcontrol.h"
 #include "timing/timeformat.h"
 #include "window/frmstopwatch.h"
 #include "window/secondtimer.h"
@@ -193,7 +194,7 @@ public:
 private:
     template <typename T = QWidget> T *control(const char *name) const
     {
-        return window.findChild<T *>(QLatin1StringView(name));
+        return findControl<T>(window, name);
     }
     QString label(const char *name) const { return control<QLabel>(name)->text(); }
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }

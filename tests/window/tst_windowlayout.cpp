@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "findcontrol.h"
 #include "window/frmstopwatch.h"
 
 #include <QAccessible>
@@ -39,10 +40,7 @@ private slots:
 private:
     template <typename T = QWidget> T *control(const char *name) const
     {
-        auto *found = window->findChild<T *>(QLatin1StringView(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return findControl<T>(*window, name);
     }
 
     std::unique_ptr<frmStopWatch> window;
