@@ -5,5 +5,4 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_missing "$root/scripts/build-packages.txt"
 build release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-exec_program="$root/build/release/window/qvr-stopwatch"
-as_user "$exec_program"
+as_user "$root/build/release/window/qvr-stopwatch"

@@ -68,15 +68,14 @@ frmStopWatch::frmStopWatch(timing::Clock clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      clock(std::move(clock)),
-      picture(QPixmap::fromImage(pixelImage(QStringLiteral(":/earth.pixels"))))
+      clock(std::move(clock)), picture(pixelPixmap(QStringLiteral(":/earth.pixels")))
 {
     setObjectName(QStringLiteral("frmStopWatch"));
     setWindowTitle(QStringLiteral("  QVR Stop Watch"));
     QIcon icon;
     for (const char *size : {"16", "32", "64"}) {
         const QString file = QStringLiteral(":/stopwatch-%1.pixels").arg(QLatin1StringView(size));
-        icon.addPixmap(QPixmap::fromImage(pixelImage(file)));
+        icon.addPixmap(pixelPixmap(file));
     }
     setWindowIcon(icon);
     setFont(sansFont(13));

@@ -26,7 +26,7 @@ QByteArray pixelFile(const QImage &image)
     return file;
 }
 
-QImage pixelImage(const QString &resourcePath)
+QPixmap pixelPixmap(const QString &resourcePath)
 {
     const QByteArray file = QResource(resourcePath).uncompressedData();
     Header header;
@@ -36,8 +36,11 @@ QImage pixelImage(const QString &resourcePath)
     if (file.size() != qsizetype(sizeof header + qsizetype(header.bytesPerLine) * header.height))
         return {};
     const auto *pixels = reinterpret_cast<const uchar *>(file.constData()) + sizeof header;
-    // Copied, as the file may be a decompressed buffer that is about to go.
-    return QImage(pixels, int(header.width), int(header.height), int(header.bytesPerLine),
-                  QImage::Format(header.format))
-        .copy();
+    // The image holds on to the file's buffer for as long as anything, the pixmap included,
+    // shares its pixels.
+    const QImage image(
+        pixels, int(header.width), int(header.height), int(header.bytesPerLine),
+        QImage::Format(header.format),
+        [](void *buffer) { delete static_cast<QByteArray *>(buffer); }, new QByteArray(file));
+    return QPixmap::fromImage(image);
 }
