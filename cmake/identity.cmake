@@ -8,6 +8,8 @@ set(STOPWATCH_PRODUCT_NAME "QVR Stopwatch")
 set(STOPWATCH_SUMMARY "Time work on QVRs for accurate time sheets")
 set(STOPWATCH_PURPOSE "Use this to keep track of the time elapsed during work on QVRs for the \
 purpose of accurately completing time sheets.")
+# The site that the application id's reverse domain names.
+set(STOPWATCH_HOMEPAGE "https://qvrstopwatch.github.io/")
 set(STOPWATCH_COPYRIGHT "Copyright (c) 2026 The QVR Stopwatch developers")
 set(STOPWATCH_RELEASE_DATE 2026-12-08)
 
