@@ -57,8 +57,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's faces are chosen by name at run time, out of sight of dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# The window's faces are chosen by name at run time, out of sight of dpkg-shlibdeps. Debian 13
+# moved the Liberation 2 faces from fonts-liberation2 into fonts-liberation.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation (>= 1:2.1) | fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

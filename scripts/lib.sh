@@ -22,6 +22,12 @@ as_user() {
 install_missing() {
     local wanted missing=()
     wanted=$(cat "$@" | sed -e 's/#.*//' -e '/^[[:space:]]*$/d')
+    # The lists use Debian 12's names; a release without a number is a newer one.
+    if [ "$(. /etc/os-release && echo "${VERSION_ID:-99}" | cut -d. -f1)" -ge 13 ]; then
+        wanted=$(awk 'NR == FNR { if (!/^#/ && NF == 2) renamed[$1] = $2; next }
+                      { print ($1 in renamed) ? renamed[$1] : $1 }' \
+            "$root/scripts/renamed-packages.txt" - <<<"$wanted")
+    fi
     for package in $wanted; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$package")
