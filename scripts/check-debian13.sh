@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds and tests the stopwatch on Debian 13 (Qt 6.8, GCC 14, CMake 3.31) in a root made with
+# debootstrap from the Debian archive this machine already uses. Needs root; asks sudo otherwise.
+# Usage: scripts/check-debian13.sh [command run in the tree's copy]   (default: bash scripts/test.sh)
+# The root, the copy of the tree and its build folders are kept in STOPWATCH_DEBIAN13_ROOT
+# (default /var/cache/qvr-stopwatch/trixie), so a second run rebuilds only what changed.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+[ "$(id -u)" -eq 0 ] || exec sudo -- bash "${BASH_SOURCE[0]}" "$@"
+
+target=${STOPWATCH_DEBIAN13_ROOT:-/var/cache/qvr-stopwatch/trixie}
+copy=/src/qvr-stopwatch
+[ $# -gt 0 ] || set -- bash scripts/test.sh
+
+# The first Debian archive in the machine's own sources, leaving out the security archive.
+archive() {
+    local uri
+    uri=$(awk '/^URIs:/ && !/security/ { print $2; exit }' \
+        /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && !/security/ {
+        for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; exit } }' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true)
+    [ -n "$uri" ] || { echo "no Debian archive found in /etc/apt" >&2; exit 1; }
+    echo "$uri"
+}
+
+if [ ! -e "$target/.complete" ]; then
+    install_missing <(echo debootstrap)
+    # Made beside its final place and moved there whole, so an interrupted run starts over.
+    rm -rf "$target.new"
+    mkdir -p "$(dirname "$target")"
+    debootstrap --variant=minbase trixie "$target.new" "$(archive)"
+    touch "$target.new/.complete"
+    mv "$target.new" "$target"
+fi
+cp -L /etc/resolv.conf "$target/etc/resolv.conf"
+# A machine pinned to a dated copy of the archive needs its date checks off inside the root too.
+apt-config dump | grep -E '^Acquire::Check-(Valid-Until|Date) ' >"$target/etc/apt/apt.conf.d/90host" ||
+    true
+
+# The tree as git sees it, uncommitted changes included; build folders inside the root stay.
+mkdir -p "$target$copy"
+find "$target$copy" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+git -C "$root" ls-files -z --cached --others --exclude-standard |
+    tar -C "$root" --null --ignore-failed-read -T - -cf - | tar -C "$target$copy" -xf -
+
+mounted=()
+cleanup() {
+    local i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount "${mounted[i]}" || umount -l "${mounted[i]}"
+    done
+}
+trap cleanup EXIT
+mount_in() {
+    mount "${@:2}" "$target$1"
+    mounted+=("$target$1")
+}
+mount_in /proc -t proc proc
+mount_in /sys -t sysfs sysfs
+mount_in /dev --bind /dev
+mount_in /dev/pts --bind /dev/pts
+mount_in /dev/shm -t tmpfs tmpfs
+
+# A clean environment: the host's sudo user and paths mean nothing inside the root.
+chroot "$target" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+    CI="${CI:-}" /bin/bash -c 'cd "$0" && exec "$@"' "$copy" "$@"
