@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ of the stopwatch at each stage of use, in a private X server with
-# a window manager, driving it with real key presses. Needs: xvfb openbox xdotool imagemagick.
+# a window manager, driving it with real key presses, under the default theme and then a dark one.
+# Needs: xvfb openbox xdotool imagemagick adwaita-qt6.
 # Usage: scripts/screenshots.sh [path to qvr-stopwatch]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,14 +15,18 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 export DISPLAY=:$display
 openbox 2>/dev/null &
 sleep 1
-"$program" &
-stopwatch=$!
-window=$(xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1)
-sleep 1
-
 shoot() {
     /usr/bin/import -frame -window "$window" "$root/docs/screenshot-$1.png"
 }
+
+launch() {
+    "$program" "$@" &
+    stopwatch=$!
+    window=$(xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1)
+    sleep 1
+}
+
+launch
 
 shoot start
 xdotool type --delay 80 'Acme'
@@ -36,3 +41,11 @@ sleep 1
 shoot cleared
 xdotool key space # Clear leaves the focus on Quit, which Space presses
 wait $stopwatch && echo "The stopwatch ended with status 0."
+
+launch -style Adwaita-Dark
+xdotool type --delay 80 'Acme'
+xdotool key Return
+sleep 3.3
+shoot dark
+xdotool key Tab Tab space # from Stop, past Clear, to Quit
+wait $stopwatch && echo "The stopwatch ended with status 0 under the dark theme."

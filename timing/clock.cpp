@@ -15,12 +15,16 @@ using std::chrono::sys_days;
 constexpr TimeValue EpochOffset =
     -sys_days{std::chrono::year{1899} / 12 / 30}.time_since_epoch().count() * SecondsPerDay;
 
+// The zone is looked up afresh each time, since the user may change it while the stopwatch runs
+// (travelling, or the desktop setting it automatically); the reentrant conversions do not look.
 std::tm localCalendar(std::time_t time)
 {
     std::tm calendar{};
 #ifdef _WIN32
+    _tzset();
     localtime_s(&calendar, &time);
 #else
+    tzset();
     localtime_r(&time, &calendar);
 #endif
     return calendar;

@@ -21,10 +21,14 @@ QRect fromTwips(int left, int top, int width, int height)
     return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
-void setBackground(QWidget *widget, QPalette::ColorRole role, QColor colour)
+// The boxes keep their light colours under every theme, so their text is black under every theme
+// too: a dark theme's light text would vanish into them. The selection keeps the theme's colours.
+void setLightBox(QWidget *widget, QPalette::ColorRole background, QPalette::ColorRole text,
+                 QColor colour)
 {
     QPalette palette = widget->palette();
-    palette.setColor(role, colour);
+    palette.setColor(background, colour);
+    palette.setColor(text, Qt::black);
     widget->setPalette(palette);
 }
 
@@ -37,7 +41,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QColor
     label->setAlignment(Qt::AlignCenter);
     label->setFont(font);
     label->setAutoFillBackground(true);
-    setBackground(label, QPalette::Window, background);
+    setLightBox(label, QPalette::Window, QPalette::WindowText, background);
     label->setGeometry(geometry);
     return label;
 }
@@ -100,7 +104,7 @@ void frmStopWatch::createControls()
     txtName = new QLineEdit(QStringLiteral("Company Name"), this);
     txtName->setObjectName(QStringLiteral("txtName"));
     txtName->setGeometry(fromTwips(240, 240, 2775, 375));
-    setBackground(txtName, QPalette::Base, QColor(192, 255, 255));
+    setLightBox(txtName, QPalette::Base, QPalette::Text, QColor(192, 255, 255));
 
     CmdStart = makeButton(this, "CmdStart", QStringLiteral("Start Timer"),
                           QStringLiteral(" Starts the Timer  "), captionFont,

@@ -61,6 +61,18 @@ private slots:
         QCOMPARE(after.universal - before.universal, 1);
     }
 
+    void aZoneChangedWhileRunningIsFollowed()
+    {
+        useTimeZone("GMT0BST,M3.5.0/1,M10.5.0");
+        const auto london = timing::clockReadingAt(utc(2024, 7, 1, 12, 0, 0));
+        // As when the desktop moves the system to another zone: nobody calls tzset() for us.
+        qputenv("TZ", "JST-9");
+        const auto tokyo = timing::clockReadingAt(utc(2024, 7, 1, 12, 0, 1));
+        QCOMPARE(timing::formatTime(london.local), std::string(" 13:00:00 "));
+        QCOMPARE(timing::formatTime(tokyo.local), std::string(" 21:00:01 "));
+        QCOMPARE(tokyo.universal - london.universal, 1);
+    }
+
     void systemClockReadsNow()
     {
         useTimeZone("UTC0");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "fakeclock.h"
 #include "findcontrol.h"
 #include "window/frmstopwatch.h"
+#include "window/secondtimer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QTest>
 
@@ -33,6 +36,8 @@ private slots:
     void toolTipsAreExact();
     void paintedColours_data();
     void paintedColours();
+    void textIsDarkOnTheLightBoxesUnderAnyTheme_data();
+    void textIsDarkOnTheLightBoxesUnderAnyTheme();
     void pictureIsDrawnUnscaledFromTheCorner();
     void windowIconComesInEverySize();
     void assistiveToolsHearCaptionsAndTimes();
@@ -240,6 +245,101 @@ void tst_WindowLayout::paintedColours()
     QFETCH(QColor, colour);
     const QImage painted = window->grab().toImage();
     QCOMPARE(painted.pixelColor(where), colour);
+}
+
+namespace {
+
+// The palette of a typical dark desktop theme: light text on dark grey.
+QPalette darkPalette()
+{
+    QPalette dark(QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(42, 42, 42));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    return dark;
+}
+
+// Empty when the box holds dark text: every pixel that is not the background is a blend of it
+// with the text colour, so light text shows as pixels lighter than the background.
+QString textProblem(const QImage &painted, const QRect &box, QColor background)
+{
+    int dark = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QColor pixel = painted.pixelColor(x, y);
+            if (pixel.red() > background.red() || pixel.green() > background.green() ||
+                pixel.blue() > background.blue())
+                return QStringLiteral("a light pixel at %1, %2").arg(x).arg(y);
+            dark += pixel.lightness() < 64;
+        }
+    }
+    return dark >= 20 ? QString() : QStringLiteral("only %1 dark pixels").arg(dark);
+}
+
+} // namespace
+
+// clang-format off
+void tst_WindowLayout::textIsDarkOnTheLightBoxesUnderAnyTheme_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<bool>("darkPalette");
+    QTest::newRow("default") << QString() << false;
+    QTest::newRow("dark palette") << QString() << true;
+    QTest::newRow("Adwaita-Dark style") << "Adwaita-Dark" << false;
+}
+// clang-format on
+
+void tst_WindowLayout::textIsDarkOnTheLightBoxesUnderAnyTheme()
+{
+    QFETCH(QString, style);
+    QFETCH(bool, darkPalette);
+    if (!style.isEmpty() && !QStyleFactory::keys().contains(style, Qt::CaseInsensitive))
+        QSKIP("the style is not installed (Debian's adwaita-qt6 has it)");
+
+    // Setting a style deletes the one before, so it is put back by name.
+    const QString styleBefore = QApplication::style()->name();
+    const QPalette paletteBefore = QApplication::palette();
+    const auto restore = qScopeGuard([&] {
+        QApplication::setStyle(styleBefore);
+        QApplication::setPalette(paletteBefore);
+    });
+    if (!style.isEmpty())
+        QApplication::setStyle(style);
+    if (darkPalette)
+        QApplication::setPalette(::darkPalette());
+    if (!style.isEmpty() || darkPalette)
+        QVERIFY2(QApplication::palette().color(QPalette::Text).lightness() > 128,
+                 "the theme did not take effect");
+
+    FakeClock clock;
+    window = std::make_unique<frmStopWatch>(clock.source());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTest::mouseClick(control("CmdStart"), Qt::LeftButton);
+    clock.advance(1000);
+    emit control<SecondTimer>("Timer1")->timeout();
+    QCOMPARE(control<QLabel>("txtElapsed")->text(), QStringLiteral(" 00:00:01 "));
+    const QImage painted = window->grab().toImage();
+
+    const QList<std::tuple<const char *, QColor>> boxes = {{"txtName", QColor(192, 255, 255)},
+                                                           {"LblStart", QColor(128, 255, 255)},
+                                                           {"txtStart", QColor(128, 255, 255)},
+                                                           {"txtStop", QColor(0, 255, 255)},
+                                                           {"txtElapsed", QColor(0, 192, 192)}};
+    for (const auto &[name, background] : boxes) {
+        const QWidget *box = control(name);
+        // Inside the frame: the name box's is the theme's to draw.
+        const int inset = box == control("txtName") ? 4 : box->contentsMargins().left();
+        const QRect inside = box->geometry().adjusted(inset, inset, -inset, -inset);
+        const QString problem = textProblem(painted, inside, background);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(name, problem)));
+        if (name != QStringLiteral("txtName") && name != QStringLiteral("LblStart"))
+            QCOMPARE(painted.pixelColor(box->geometry().left(), box->geometry().center().y()),
+                     QColor(Qt::black));
+    }
 }
 
 void tst_WindowLayout::pictureIsDrawnUnscaledFromTheCorner()
