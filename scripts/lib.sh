@@ -35,8 +35,9 @@ install_missing() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # Another install on the machine is waited for rather than failed on.
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" </dev/null
+        -o DPkg::Lock::Timeout=600 "${missing[@]}" </dev/null
 }
 
 # Configures (once) and builds into build/<name>, passing any further arguments to CMake.
