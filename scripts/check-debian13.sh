@@ -27,8 +27,9 @@ archive() {
 
 if [ ! -e "$target/.complete" ]; then
     install_missing <(echo debootstrap)
-    # Made beside its final place and moved there whole, so an interrupted run starts over.
-    rm -rf "$target.new"
+    # Made beside its final place and moved there whole, so an interrupted run starts over; what
+    # debootstrap left mounted there is not followed.
+    rm -rf --one-file-system "$target.new"
     mkdir -p "$(dirname "$target")"
     debootstrap --variant=minbase trixie "$target.new" "$(archive)"
     touch "$target.new/.complete"
@@ -42,7 +43,7 @@ apt-config dump | grep -E '^Acquire::Check-(Valid-Until|Date) ' >"$target/etc/ap
 # The tree as git sees it, uncommitted changes included; build folders inside the root stay.
 mkdir -p "$target$copy"
 find "$target$copy" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
-git -C "$root" ls-files -z --cached --others --exclude-standard |
+git -c safe.directory="$root" -C "$root" ls-files -z --cached --others --exclude-standard |
     tar -C "$root" --null --ignore-failed-read -T - -cf - | tar -C "$target$copy" -xf -
 
 mounted=()
@@ -53,6 +54,7 @@ cleanup() {
     done
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
 mount_in() {
     mount "${@:2}" "$target$1"
     mounted+=("$target$1")
