@@ -37,6 +37,19 @@ make_work_folder() {
     mkdir -m 700 "$work/runtime"
     export XDG_RUNTIME_DIR="$work/runtime"
 }
+# Waits up to ten seconds for the display server just started to be ready, which the given command
+# tells; shows the server's log and exits when it does not become ready.
+await_server() {
+    local log=$1
+    shift
+    for _ in $(seq 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "the display server did not start:" >&2
+    cat "$log" >&2
+    exit 1
+}
 stop_servers() {
     for pid in "${servers[@]}"; do
         kill "$pid" 2>/dev/null || true

@@ -16,7 +16,7 @@ if [ "${1:-}" = --in-session ]; then
     QT_QPA_PLATFORM=xcb "$program" &
     pid=$!
     status=0
-    /usr/bin/python3 "$here/check-accessibility.py" || status=$?
+    /usr/bin/python3 -B "$here/check-accessibility.py" || status=$?
     kill -TERM "$pid"
     await_exit "$pid"
     if [ "$exit_code" != 0 ]; then
@@ -33,15 +33,7 @@ make_work_folder
 # Xvfb picks a free display itself and reports it, so parallel runs never collide.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 servers+=("$!")
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
+await_server "$work/xvfb.log" test -s "$work/display"
 DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
 
