@@ -59,6 +59,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's faces are chosen by name at run time, out of sight of dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# On a Wayland desktop Qt runs the program as a native client only with this plugin; without it,
+# Qt falls back to X11 through XWayland, where there is one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

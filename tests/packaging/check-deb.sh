@@ -31,6 +31,7 @@ for package in libqt6widgets6 fonts-liberation2; do
     expect "Depends on $package" contains <(field Depends | tr ',' '\n' | awk '{ print $1 }') \
         "$package"
 done
+expect "Recommends qt6-wayland, for Wayland desktops" same "$(field Recommends)" qt6-wayland
 field Description >"$work/description"
 expect "summary line" test -n "$(head -n 1 "$work/description")"
 expect "extended description holds the purpose" \
