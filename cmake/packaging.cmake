@@ -60,6 +60,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's faces are chosen by name at run time, out of sight of dpkg-shlibdeps. Debian 13
 # moved the Liberation 2 faces from fonts-liberation2 into fonts-liberation.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation (>= 1:2.1) | fonts-liberation2")
+# On a Wayland desktop Qt runs the program as a native client only with this plugin; without it,
+# Qt falls back to X11 through XWayland, where there is one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -4,65 +4,17 @@
 Run by check-accessibility.sh inside a private D-Bus session with the program already started.
 Exits 1 when something a screen reader user needs is missing.
 """
-import re
 import sys
 import time
 
 import pyatspi
 
-APP_NAME = "qvr-stopwatch"
+from screenreader import (APP_NAME, TIME, action_names, buttons, check, controls,
+                          find_application, labels, press, related, verdict)
+
 BUTTONS = ("Start Timer", "Stop Timer", "Clear Timer", "Quit")
 CAPTIONS = ("Beginning Time", "Ending Time", "Total Elapsed Time")
-TIME = re.compile(r"^ \d\d:\d\d:\d\d $")
 WINDOW_ROLES = (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG)
-
-problems = []
-
-
-def check(ok, message):
-    print(("ok      " if ok else "MISSING ") + message)
-    if not ok:
-        problems.append(message)
-    return ok
-
-
-def find_application(timeout):
-    # The program registers with the accessibility bus some time after it starts.
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == APP_NAME and app.childCount > 0:
-                return app
-        time.sleep(0.2)
-    return None
-
-
-def related(accessible, relation_type):
-    names = []
-    for relation in accessible.getRelationSet():
-        if relation.getRelationType() == relation_type:
-            names += [relation.getTarget(i).name for i in range(relation.getNTargets())]
-    return names
-
-
-def controls(window):
-    return [window.getChildAtIndex(i) for i in range(window.childCount)]
-
-
-def action_names(accessible):
-    try:
-        action = accessible.queryAction()
-    except NotImplementedError:
-        return []
-    return [action.getName(i) for i in range(action.nActions)]
-
-
-def press(button):
-    action = button.queryAction()
-    for i in range(action.nActions):
-        if action.getName(i).lower() in ("press", "click"):
-            return action.doAction(i)
-    return False
 
 
 def main():
@@ -76,32 +28,30 @@ def main():
     mark = "ok      " if window.getRole() in WINDOW_ROLES else "NOTE    "
     print(f"{mark}window role {window.getRoleName()!r}")
 
-    children = controls(window)
-    texts = [c for c in children if c.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)]
+    texts = [c for c in controls(window) if c.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)]
     if check(len(texts) == 1, f"one name box (role text), found {len(texts)}"):
         check(texts[0].name.strip() != "", f"name box has an accessible name: {texts[0].name!r}")
 
-    buttons = {c.name: c for c in children if c.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    found = buttons(window)
     for name in BUTTONS:
-        button = buttons.get(name)
+        button = found.get(name)
         if check(button is not None, f"button {name!r}"):
             check(button.description.strip() != "",
                   f"button {name!r} describes itself: {button.description!r}")
             check(bool(action_names(button)), f"button {name!r} actions {action_names(button)}")
 
-    start = buttons.get("Start Timer")
+    start = found.get("Start Timer")
     if start is None or not check(press(start), "pressed 'Start Timer' through its action"):
         return 1
     # The times are refreshed once a second; 1.5 s brings at least one refresh.
     time.sleep(1.5)
 
-    children = controls(window)
     print(f"window title now {window.name!r}")
-    labels = [c for c in children if c.getRole() == pyatspi.ROLE_LABEL]
-    times = [c for c in labels if TIME.match(c.name)]
+    shown = labels(window)
+    times = [c for c in shown if TIME.match(c.name)]
     check(len(times) == 3, f"three time labels, found {[t.name for t in times]}")
     for caption in CAPTIONS:
-        matches = [c for c in labels if c.name == caption]
+        matches = [c for c in shown if c.name == caption]
         if not check(len(matches) == 1, f"caption label {caption!r}"):
             continue
         label_for = related(matches[0], pyatspi.RELATION_LABEL_FOR)
@@ -109,12 +59,7 @@ def main():
               f"{caption!r} is the label for {label_for}")
         labelled = [t.name for t in times if caption in related(t, pyatspi.RELATION_LABELLED_BY)]
         check(len(labelled) == 1, f"{caption!r} labels the time {labelled}")
-
-    if problems:
-        print(f"{len(problems)} missing")
-        return 1
-    print("all present")
-    return 0
+    return verdict()
 
 
 if __name__ == "__main__":

@@ -32,6 +32,7 @@ field Depends | tr ',' '\n' | sed 's/^ *//' >"$work/depends"
 expect "Depends on libqt6widgets6" contains <(awk '{ print $1 }' "$work/depends") libqt6widgets6
 expect "Depends on the Liberation 2 faces under either name" \
     has_line "$work/depends" "fonts-liberation (>= 1:2.1) | fonts-liberation2"
+expect "Recommends qt6-wayland, for Wayland desktops" same "$(field Recommends)" qt6-wayland
 field Description >"$work/description"
 expect "summary line" test -n "$(head -n 1 "$work/description")"
 expect "extended description holds the purpose" \

@@ -1,0 +1,95 @@
+# SPDX-License-Identifier: MIT
+# Shared by the checks that drive the stopwatch over AT-SPI: finding the program, skipping when a
+# tool is missing, a scratch folder, and a D-Bus session of their own with the accessibility bus.
+# shellcheck shell=bash
+
+# Sets program to the stopwatch in the given build folder; exits 2 when it has not been built.
+find_program_in() {
+    local dir
+    dir=$(cd "$1" 2>/dev/null && pwd) || dir=$1
+    program=$dir/window/qvr-stopwatch
+    if [ ! -x "$program" ]; then
+        echo "no program at $program: build it first" >&2
+        exit 2
+    fi
+}
+
+# Exits with CTest's skip code unless the given tools, the buses and pyatspi are installed.
+need_tools() {
+    for tool in "$@" dbus-run-session dbus-send /usr/libexec/at-spi-bus-launcher /usr/bin/python3; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "skipped: $tool is not installed" >&2
+            exit 77
+        fi
+    done
+    if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
+        echo "skipped: python3-pyatspi is not installed" >&2
+        exit 77
+    fi
+}
+
+# Makes the scratch folder $work with a private runtime folder; at exit the display servers whose
+# process ids are in $servers are stopped and the folder is removed.
+servers=()
+make_work_folder() {
+    work=$(mktemp -d)
+    trap stop_servers EXIT
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR="$work/runtime"
+}
+# Waits up to ten seconds for the display server just started to be ready, which the given command
+# tells; shows the server's log and exits when it does not become ready.
+await_server() {
+    local log=$1
+    shift
+    for _ in $(seq 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    echo "the display server did not start:" >&2
+    cat "$log" >&2
+    exit 1
+}
+stop_servers() {
+    for pid in "${servers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+
+# Runs the given command in a D-Bus session of its own; the buses' routine messages are left out.
+in_bus_session() {
+    dbus-run-session -- "$@" 2> >(
+        grep -v -e 'Failed to set fd limit' -e 'XDG_RUNTIME_DIR' -e 'ctivat' >&2) |
+        { grep -v 'SpiRegistry daemon is running' || true; }
+}
+
+# Inside the session: starts the accessibility bus, so the program finds it when it starts.
+start_accessibility_bus() {
+    # Asking for the address starts the bus through D-Bus activation and returns once it is up.
+    dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress >/dev/null
+    # Given an address directly, Qt 6.4 never registers with the bus: it has to look it up.
+    unset AT_SPI_BUS_ADDRESS
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+# Waits up to ten seconds for the given process to end and sets exit_code to its exit status, or to
+# "hung" when it had to be killed. (Not in a command substitution: only this shell can wait.)
+await_exit() {
+    local state=
+    for _ in $(seq 100); do
+        state=$(awk '$1 == "State:" { print $2 }' "/proc/$1/status" 2>/dev/null) || true
+        { [ -n "$state" ] && [ "$state" != Z ]; } || break
+        sleep 0.1
+    done
+    exit_code=0
+    if [ -n "$state" ] && [ "$state" != Z ]; then
+        kill -KILL "$1"
+        exit_code=hung
+    fi
+    local status=0
+    wait "$1" || status=$?
+    [ "$exit_code" = hung ] || exit_code=$status
+}
