@@ -28,8 +28,10 @@ install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    # Other builds on the machine may be installing too: wait for them rather than fail.
+    local apt=(apt-get -o DPkg::Lock::Timeout=600)
+    as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends \
         "${missing[@]}" </dev/null
 }
 
