@@ -81,7 +81,7 @@ def refreshes(path):
     """Lag of each refresh after the start of the second it shows, and the steps between them."""
     rows = [line.split() for line in path.read_text().splitlines() if line.strip()]
     lags, wrong_second, unreadable = [], 0, 0
-    for wall_ms, shown in rows:
+    for wall_ms, shown, *_total in rows:
         second = int(wall_ms) // 1000
         candidates = range(second - 3, second + 2)
         match = [s for s in candidates if time.strftime("%H:%M:%S", time.localtime(s)) == shown]

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# A Debian package of the installed tree: cpack -G DEB in the build folder.
+# A Debian package of the installed tree: cpack -G DEB in the build folder; on Windows a zip.
 include(GNUInstallDirs)
 
 if(UNIX AND NOT APPLE)
@@ -49,6 +49,8 @@ set(CPACK_PACKAGE_DESCRIPTION "${deb_purpose}\n\n${deb_details}")
 set(CPACK_STRIP_FILES ON)
 if(UNIX AND NOT APPLE)
     set(CPACK_GENERATOR DEB)
+elseif(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/windowszip.cmake)
 endif()
 
 set(CPACK_DEBIAN_PACKAGE_NAME ${STOPWATCH_EXECUTABLE})

@@ -34,10 +34,11 @@ install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    # Another install on the machine is waited for rather than failed on.
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        -o DPkg::Lock::Timeout=600 "${missing[@]}" </dev/null
+    # Other builds on the machine may be installing too: wait for them rather than fail.
+    local apt=(apt-get -o DPkg::Lock::Timeout=600)
+    as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends \
+        "${missing[@]}" </dev/null
 }
 
 # Configures (once) and builds into build/<name>, passing any further arguments to CMake.

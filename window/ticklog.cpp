@@ -19,10 +19,11 @@ void attachTickLog(QWidget *window)
 
     const auto *timer = window->findChild<SecondTimer *>(QStringLiteral("Timer1"));
     const auto *shown = window->findChild<QLabel *>(QStringLiteral("txtStop"));
-    // Connected after the window's own handler, so the label already shows the new time.
-    QObject::connect(timer, &SecondTimer::timeout, file, [file, shown] {
+    const auto *total = window->findChild<QLabel *>(QStringLiteral("txtElapsed"));
+    // Connected after the window's own handler, so the labels already show the new times.
+    QObject::connect(timer, &SecondTimer::timeout, file, [file, shown, total] {
         QTextStream(file) << QDateTime::currentMSecsSinceEpoch() << ' ' << shown->text().trimmed()
-                          << '\n';
+                          << ' ' << total->text().trimmed() << '\n';
         file->flush();
     });
 }

@@ -6,6 +6,10 @@
 
 #include <ctime>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace std::chrono;
 using timing::SecondsPerDay;
 
@@ -53,6 +57,10 @@ private slots:
 
     void daylightSavingMovesOnlyTheLocalTime()
     {
+#ifdef _WIN32
+        QSKIP("The Windows C runtime takes only offsets from TZ, with US dates for daylight "
+              "saving; localTimeFollowsTheSystemZone checks daylight saving on Windows");
+#endif
         useTimeZone("CET-1CEST,M3.5.0,M10.5.0/3");
         const auto before = timing::clockReadingAt(utc(2024, 3, 31, 0, 59, 59));
         const auto after = timing::clockReadingAt(utc(2024, 3, 31, 1, 0, 0));
@@ -72,6 +80,30 @@ private slots:
         QCOMPARE(timing::formatTime(tokyo.local), std::string(" 21:00:01 "));
         QCOMPARE(tokyo.universal - london.universal, 1);
     }
+
+#ifdef _WIN32
+    // A Windows user's TZ is normally unset, and the C runtime then follows the system's zone.
+    void localTimeFollowsTheSystemZone_data()
+    {
+        QTest::addColumn<unsigned>("month");
+        QTest::newRow("winter") << 1u;
+        QTest::newRow("summer") << 7u;
+    }
+
+    void localTimeFollowsTheSystemZone()
+    {
+        QFETCH(unsigned, month);
+        qunsetenv("TZ");
+        SYSTEMTIME universal{2024, static_cast<WORD>(month), 0, 15, 12, 34, 56, 0};
+        SYSTEMTIME local{};
+        QVERIFY(SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local));
+        const auto expected =
+            QString::asprintf(" %02d:%02d:%02d ", local.wHour, local.wMinute, local.wSecond);
+
+        const auto reading = timing::clockReadingAt(utc(2024, month, 15, 12, 34, 56));
+        QCOMPARE(QString::fromStdString(timing::formatTime(reading.local)), expected);
+    }
+#endif
 
     void systemClockReadsNow()
     {
