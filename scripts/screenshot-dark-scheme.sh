@@ -11,14 +11,7 @@ program=${1:-$root/build/test/window/qvr-stopwatch}
 picture=${2:-$root/docs/screenshot-debian$(. /etc/os-release && echo "$VERSION_ID")-dark.png}
 install_missing <(printf '%s\n' xvfb openbox xdotool imagemagick qt6-gtk-platformtheme)
 
-# -displayfd picks a free display number, so this can run beside other X servers.
-exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
-xvfb=$!
-read -r display <&3
-trap 'kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=:$display
-openbox 2>/dev/null &
-sleep 1
+start_desktop
 
 QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark "$program" &
 stopwatch=$!

@@ -4,17 +4,10 @@
 # Needs: xvfb openbox xdotool imagemagick adwaita-qt6.
 # Usage: scripts/screenshots.sh [path to qvr-stopwatch]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 program=${1:-$root/build/release/window/qvr-stopwatch}
 
-# -displayfd picks a free display number, so this can run beside other X servers.
-exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
-xvfb=$!
-read -r display <&3
-trap 'kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=:$display
-openbox 2>/dev/null &
-sleep 1
+start_desktop
 shoot() {
     /usr/bin/import -frame -window "$window" "$root/docs/screenshot-$1.png"
 }
