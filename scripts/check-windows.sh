@@ -24,12 +24,8 @@ same() { [ "$1" = "$2" ] || { echo "  got '$1', expected '$2'"; return 1; }; }
 # Wine's system zone follows the Unix TZ: one with daylight saving, for the clock's checks.
 export TZ=Europe/Berlin
 work=$(as_user mktemp -d)
-exec 3< <(as_user Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
-xvfb=$!
-read -r display <&3
-export DISPLAY=:$display
+start_desktop
 trap 'as_wine_user "$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-as_user openbox >/dev/null 2>&1 &
 
 echo "== Tests under Wine"
 (cd "$build_dir" && as_user env TZ="$TZ" DISPLAY="$DISPLAY" ctest --output-on-failure --timeout 300) ||

@@ -51,14 +51,15 @@ build() {
     as_user cmake --build "$dir"
 }
 
-# Starts a private X server with a window manager, for the screenshot scripts, and stops it when the
-# script ends. -displayfd picks a free display number, so this can run beside other X servers.
+# Starts a private X server with a window manager, for the scripts that show the window, and stops
+# it when the script ends (a script with its own EXIT trap kills $xvfb there). -displayfd picks a
+# free display number, so this can run beside other X servers.
 start_desktop() {
-    exec 3< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
+    exec 3< <(as_user Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
     xvfb=$!
     read -r display <&3
     trap 'kill $xvfb 2>/dev/null' EXIT
     export DISPLAY=:$display
-    openbox 2>/dev/null &
+    as_user openbox >/dev/null 2>&1 &
     sleep 1
 }
