@@ -46,10 +46,26 @@ expect_only() {
     fi
 }
 
+# Qt asks EGL whether it may draw the window's title bar, which loads Mesa's driver, and unloads
+# the driver again as the program ends. A leak check that runs after that (a sanitizer build's)
+# takes what the driver still holds in its globals for lost, in a module that no longer has a name
+# to suppress it by. So the driver is loaded with the program and stays until the check is done.
+# Mesa's drivers are one file under many names, so keeping one keeps whichever EGL picks.
+# AddressSanitizer's runtime has to come first among the libraries loaded at start.
+preload_for() {
+    local mesa driver asan
+    mesa=$(/sbin/ldconfig -p | awk '$1 == "libEGL_mesa.so.0" { print $NF; exit }')
+    driver=${mesa%/*}/dri/swrast_dri.so
+    [ -n "$mesa" ] && [ -f "$driver" ] || return 0
+    asan=$(ldd "$1" | awk '$1 ~ /^libasan\.so/ { print $3 }')
+    echo "${asan:+$asan }$driver"
+}
+
 if [ "${1:-}" = --in-session ]; then
     program=$2 app_id=$3 log=$4
     start_accessibility_bus
-    QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 "$program" 2>"$log" &
+    QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 LD_PRELOAD=$(preload_for "$program") "$program" \
+        2>"$log" &
     pid=$!
     status=0
     /usr/bin/python3 -B "$here/check-wayland.py" "$pid" "$app_id" "${@:5}" || status=$?
