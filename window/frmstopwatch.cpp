@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frmstopwatch.h"
 
+#include "accessibility.h"
 #include "fonts.h"
 #include "pixelimage.h"
 #include "secondtimer.h"
@@ -74,6 +75,7 @@ frmStopWatch::frmStopWatch(timing::Clock clock, QWidget *parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       clock(std::move(clock)), picture(pixelPixmap(QStringLiteral(":/earth.pixels")))
 {
+    installAccessibility();
     setObjectName(QStringLiteral("frmStopWatch"));
     setWindowTitle(QStringLiteral("  QVR Stop Watch"));
     QIcon icon;

@@ -14,6 +14,12 @@
 #include <QStyleOptionButton>
 #include <QTest>
 
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
 class tst_WindowLayout : public QObject
 {
     Q_OBJECT
@@ -41,6 +47,7 @@ private slots:
     void pictureIsDrawnUnscaledFromTheCorner();
     void windowIconComesInEverySize();
     void assistiveToolsHearCaptionsAndTimes();
+    void everyTextRequestIsAnsweredAtOnce();
 
 private:
     template <typename T = QWidget> T *control(const char *name) const
@@ -373,6 +380,8 @@ void tst_WindowLayout::assistiveToolsHearCaptionsAndTimes()
     const auto heard = [this](const char *name, QAccessible::Text text) {
         return QAccessible::queryAccessibleInterface(control(name))->text(text);
     };
+    // A frame, which screen readers read the title of.
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.get())->role(), QAccessible::Window);
     QCOMPARE(heard("txtName", QAccessible::Name), QStringLiteral("Name"));
     QCOMPARE(heard("CmdStart", QAccessible::Name), QStringLiteral("Start Timer"));
     QCOMPARE(heard("CmdStart", QAccessible::Description), QStringLiteral(" Starts the Timer  "));
@@ -383,12 +392,118 @@ void tst_WindowLayout::assistiveToolsHearCaptionsAndTimes()
         {"txtStop", "Ending Time"},
         {"txtElapsed", "Total Elapsed Time"}};
     for (const auto &[time, caption] : captions) {
+        // Empty, a time is heard as empty, not as its caption a second time.
+        QCOMPARE(heard(time, QAccessible::Name), QString());
         control<QLabel>(time)->setText(QStringLiteral(" 09:00:00 "));
         QCOMPARE(heard(time, QAccessible::Name), QStringLiteral(" 09:00:00 "));
         const auto labels =
             QAccessible::queryAccessibleInterface(control(time))->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.front().first->text(QAccessible::Name), QLatin1StringView(caption));
+    }
+}
+
+// Ends the test run if a request has not been answered within the time it was given: a request that
+// never returns would otherwise hang the run, as it hangs the program.
+class Deadline
+{
+public:
+    Deadline(std::chrono::seconds limit, QString request)
+        : watch([this, limit, request = std::move(request)] {
+              std::unique_lock lock(mutex);
+              if (!answered.wait_for(lock, limit, [this] { return done; })) {
+                  std::fprintf(stderr, "FAIL: no answer within %llds to %s\n",
+                               static_cast<long long>(limit.count()), qPrintable(request));
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(mutex);
+            done = true;
+        }
+        answered.notify_one();
+        watch.join();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    std::thread watch;
+};
+
+void tst_WindowLayout::everyTextRequestIsAnsweredAtOnce()
+{
+    const QList<std::pair<QAccessible::TextBoundaryType, const char *>> boundaries = {
+        {QAccessible::CharBoundary, "character"},    {QAccessible::WordBoundary, "word"},
+        {QAccessible::SentenceBoundary, "sentence"}, {QAccessible::ParagraphBoundary, "paragraph"},
+        {QAccessible::LineBoundary, "line"},         {QAccessible::NoBoundary, "whole text"}};
+    using Request = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *,
+                                                          int *) const;
+    const QList<std::pair<Request, const char *>> requests = {
+        {&QAccessibleTextInterface::textBeforeOffset, "before"},
+        {&QAccessibleTextInterface::textAtOffset, "at"},
+        {&QAccessibleTextInterface::textAfterOffset, "after"}};
+
+    int asked = 0;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        QAccessibleTextInterface *text =
+            QAccessible::queryAccessibleInterface(widget)->textInterface();
+        if (!text)
+            continue;
+        const QString whole = text->text(0, text->characterCount());
+        const int n = int(whole.size());
+        QVERIFY2(n > 1, qPrintable(widget->objectName()));
+        for (const int offset : {-1, 0, n / 2, n - 1, n, n + 1}) {
+            for (const auto &[boundary, boundaryName] : boundaries) {
+                for (const auto &[request, requestName] : requests) {
+                    const QString what =
+                        QStringLiteral("%1: the %2 %3 offset %4 of \"%5\"")
+                            .arg(widget->objectName(), QLatin1StringView(boundaryName),
+                                 QLatin1StringView(requestName))
+                            .arg(offset)
+                            .arg(whole);
+                    int start = -2, end = -2;
+                    QString answer;
+                    {
+                        Deadline deadline(std::chrono::seconds(5), what);
+                        answer = (text->*request)(offset, boundary, &start, &end);
+                    }
+                    ++asked;
+                    // Either nothing, or a piece of the text that is what its offsets say.
+                    const bool nothing = answer.isEmpty() && start == -1 && end == -1;
+                    const bool piece = 0 <= start && start < end && end <= n &&
+                                       answer == whole.mid(start, end - start);
+                    QVERIFY2(nothing || piece, qPrintable(QStringLiteral("%1 gave \"%2\" %3-%4")
+                                                              .arg(what, answer)
+                                                              .arg(start)
+                                                              .arg(end)));
+                }
+            }
+        }
+    }
+    QVERIFY(asked > 0);
+
+    // A screen reader moving by word through the name, and past its end.
+    auto *name = QAccessible::queryAccessibleInterface(control("txtName"))->textInterface();
+    int start = 0, end = 0;
+    QCOMPARE(name->textAtOffset(0, QAccessible::WordBoundary, &start, &end),
+             QStringLiteral("Company"));
+    QCOMPARE(name->textAfterOffset(0, QAccessible::WordBoundary, &start, &end),
+             QStringLiteral(" "));
+    QCOMPARE(name->textBeforeOffset(-1, QAccessible::WordBoundary, &start, &end),
+             QStringLiteral("Name"));
+    QCOMPARE(name->textAtOffset(-1, QAccessible::WordBoundary, &start, &end), QString());
+    QCOMPARE(name->textAtOffset(-1, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Company Name"));
+    // The name has no attributes: one run from its start to its end, wherever it is asked.
+    for (const int offset : {0, 11, 12}) {
+        name->attributes(offset, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(0, 12));
     }
 }
 

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "accessibility.h"
+
+#include "accessiblenamebox.h"
+#include "namechangeannouncer.h"
+
+#include <QAccessibleWidget>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+// A label is known by its own text. Qt would name an empty one after the caption that labels it,
+// so an empty time would be heard as its caption a second time.
+class AccessibleLabel : public QAccessibleWidget
+{
+public:
+    explicit AccessibleLabel(QLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QList<QPair<QAccessibleInterface *, QAccessible::Relation>>
+    relations(QAccessible::Relation match) const override
+    {
+        auto relations = QAccessibleWidget::relations(match);
+        if (match & QAccessible::Labelled) {
+            if (QAccessibleInterface *labelled =
+                    QAccessible::queryAccessibleInterface(label()->buddy()))
+                relations.append({labelled, QAccessible::Labelled});
+        }
+        return relations;
+    }
+
+private:
+    QLabel *label() const { return static_cast<QLabel *>(widget()); }
+};
+
+QAccessibleInterface *createInterface(const QString &className, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return nullptr;
+    // A window that is a plain widget would be a filler, where screen readers look for a frame to
+    // read the title of.
+    if (className == QLatin1StringView("frmStopWatch"))
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (className == QLatin1StringView("QLabel"))
+        return new AccessibleLabel(static_cast<QLabel *>(widget));
+    if (className == QLatin1StringView("QLineEdit"))
+        return new AccessibleNameBox(static_cast<QLineEdit *>(widget));
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(createInterface);
+        announceNameChangesWithTheName();
+        return true;
+    }();
+    Q_UNUSED(installed);
+}

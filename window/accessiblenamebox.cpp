@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+#include "accessiblenamebox.h"
+
+#include "textboundaries.h"
+
+#include <QLineEdit>
+
+namespace {
+
+// Assistive tools ask at offset -2 for the text at the cursor.
+constexpr int AtCursor = -2;
+
+QString answer(const QString &text, TextRange range, int *startOffset, int *endOffset)
+{
+    *startOffset = range.start;
+    *endOffset = range.end;
+    return range.start < 0 ? QString() : text.mid(range.start, range.end - range.start);
+}
+
+} // namespace
+
+AccessibleNameBox::AccessibleNameBox(QLineEdit *box)
+    : QAccessibleWidget(box, QAccessible::EditableText)
+{
+}
+
+QLineEdit *AccessibleNameBox::box() const
+{
+    return static_cast<QLineEdit *>(widget());
+}
+
+QString AccessibleNameBox::text(QAccessible::Text t) const
+{
+    if (t == QAccessible::Value)
+        return box()->text();
+    return QAccessibleWidget::text(t);
+}
+
+void AccessibleNameBox::setText(QAccessible::Text t, const QString &text)
+{
+    if (t == QAccessible::Value)
+        box()->setText(text);
+    else
+        QAccessibleWidget::setText(t, text);
+}
+
+QAccessible::State AccessibleNameBox::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.editable = !box()->isReadOnly();
+    state.readOnly = box()->isReadOnly();
+    state.selectableText = true;
+    return state;
+}
+
+void *AccessibleNameBox::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    if (type == QAccessible::EditableTextInterface)
+        return static_cast<QAccessibleEditableTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+void AccessibleNameBox::selection(int selectionIndex, int *startOffset, int *endOffset) const
+{
+    // Without a selection, -1 tells the tool to take the cursor's place.
+    *startOffset = *endOffset = -1;
+    if (selectionIndex != 0 || !box()->hasSelectedText())
+        return;
+    *startOffset = box()->selectionStart();
+    *endOffset = box()->selectionEnd();
+}
+
+int AccessibleNameBox::selectionCount() const
+{
+    return box()->hasSelectedText() ? 1 : 0;
+}
+
+void AccessibleNameBox::addSelection(int startOffset, int endOffset)
+{
+    setSelection(0, startOffset, endOffset);
+}
+
+void AccessibleNameBox::removeSelection(int selectionIndex)
+{
+    if (selectionIndex == 0)
+        box()->deselect();
+}
+
+void AccessibleNameBox::setSelection(int selectionIndex, int startOffset, int endOffset)
+{
+    if (selectionIndex == 0)
+        box()->setSelection(startOffset, endOffset - startOffset);
+}
+
+int AccessibleNameBox::cursorPosition() const
+{
+    return box()->cursorPosition();
+}
+
+void AccessibleNameBox::setCursorPosition(int position)
+{
+    box()->setCursorPosition(position);
+}
+
+QString AccessibleNameBox::text(int startOffset, int endOffset) const
+{
+    if (startOffset < 0 || startOffset > endOffset)
+        return QString();
+    return box()->text().mid(startOffset, endOffset - startOffset);
+}
+
+QString AccessibleNameBox::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                            int *startOffset, int *endOffset) const
+{
+    const QString text = box()->text();
+    if (offset == AtCursor)
+        offset = cursorPosition();
+    return answer(text, textItem(text, boundaryType, TextItem::Before, offset), startOffset,
+                  endOffset);
+}
+
+QString AccessibleNameBox::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                           int *startOffset, int *endOffset) const
+{
+    const QString text = box()->text();
+    if (offset == AtCursor)
+        offset = cursorPosition();
+    return answer(text, textItem(text, boundaryType, TextItem::After, offset), startOffset,
+                  endOffset);
+}
+
+QString AccessibleNameBox::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+                                        int *startOffset, int *endOffset) const
+{
+    const QString text = box()->text();
+    if (offset == AtCursor)
+        offset = cursorPosition();
+    return answer(text, textItem(text, boundaryType, TextItem::At, offset), startOffset, endOffset);
+}
+
+int AccessibleNameBox::characterCount() const
+{
+    return int(box()->text().size());
+}
+
+QRect AccessibleNameBox::characterRect(int offset) const
+{
+    const QString text = box()->text();
+    if (offset < 0 || offset >= text.size())
+        return QRect();
+    // Measured from the cursor, whose place the box knows however far its text is scrolled.
+    const QRect cursor = box()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QFontMetrics metrics(box()->font());
+    const int cursorAt = box()->cursorPosition();
+    const int x = cursor.x() + metrics.horizontalAdvance(text.left(offset)) -
+                  metrics.horizontalAdvance(text.left(cursorAt));
+    const QRect character(x, cursor.y(), metrics.horizontalAdvance(text.mid(offset, 1)),
+                          cursor.height());
+    return character.translated(box()->mapToGlobal(QPoint(0, 0)));
+}
+
+int AccessibleNameBox::offsetAtPoint(const QPoint &point) const
+{
+    return box()->cursorPositionAt(box()->mapFromGlobal(point));
+}
+
+void AccessibleNameBox::scrollToSubstring(int startIndex, int endIndex)
+{
+    box()->setCursorPosition(endIndex);
+    box()->setCursorPosition(startIndex);
+}
+
+QString AccessibleNameBox::attributes(int offset, int *startOffset, int *endOffset) const
+{
+    // The text has no attributes, so it is one run from its start to its end.
+    if (offset == -1)
+        offset = characterCount();
+    if (offset < 0 || offset > characterCount()) {
+        *startOffset = *endOffset = -1;
+        return QString();
+    }
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return QString();
+}
+
+void AccessibleNameBox::deleteText(int startOffset, int endOffset)
+{
+    box()->setText(box()->text().remove(startOffset, endOffset - startOffset));
+}
+
+void AccessibleNameBox::insertText(int offset, const QString &text)
+{
+    box()->setText(box()->text().insert(offset, text));
+}
+
+void AccessibleNameBox::replaceText(int startOffset, int endOffset, const QString &text)
+{
+    box()->setText(box()->text().replace(startOffset, endOffset - startOffset, text));
+}

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include "namechangeannouncer.h"
+
+#include <QAccessible>
+
+#ifdef STOPWATCH_ATSPI
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+
+namespace {
+
+// Qt's own connection to the accessibility bus, and where it puts the program's objects there.
+const QString QtConnection = QStringLiteral("a11y");
+const QString ObjectPaths = QStringLiteral("/org/a11y/atspi/accessible/");
+
+// The property-change event as Qt sends it, with the name as its data.
+bool sendName(QAccessibleInterface *object)
+{
+    QDBusConnection bus(QtConnection);
+    if (!bus.isConnected() || !object->isValid() || object->role() == QAccessible::Application)
+        return false;
+    QDBusMessage event = QDBusMessage::createSignal(
+        ObjectPaths + QString::number(QAccessible::uniqueId(object)),
+        QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
+    QDBusArgument application;
+    application.beginStructure();
+    application << bus.baseService() << QDBusObjectPath(ObjectPaths + QStringLiteral("root"));
+    application.endStructure();
+    event << QStringLiteral("accessible-name") << 0 << 0
+          << QVariant::fromValue(QDBusVariant(object->text(QAccessible::Name)))
+          << QVariant::fromValue(application);
+    return bus.send(event);
+}
+
+void update(QAccessibleEvent *event)
+{
+    QAccessibleInterface *object = event->accessibleInterface();
+    if (event->type() == QAccessible::NameChanged && object && sendName(object))
+        return;
+    // Everything else reaches Qt's own bridge as it would without this handler.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(update);
+}
+
+} // namespace
+
+void announceNameChangesWithTheName()
+{
+    QAccessible::installUpdateHandler(update);
+}
+
+#else
+
+void announceNameChangesWithTheName() {}
+
+#endif
