@@ -1,0 +1,126 @@
+# SPDX-License-Identifier: MIT
+"""Uses the stopwatch with the keyboard under Orca and checks what Orca says at each step, from the
+texts that reach the speech server's voice.
+
+Run by check-screen-reader.sh inside a private D-Bus session, with Orca and the speech server
+started; the voice writes each text it is given as a line of WORK_FOLDER/spoken.txt:
+  check-screen-reader.py PROGRAM WORK_FOLDER ORCA_PID
+Exits 1 when something is not heard as it must be.
+"""
+import os
+import pathlib
+import re
+import signal
+import subprocess
+import sys
+import time
+
+from screenreader import check, verdict
+
+START_TITLE = "  QVR Stop Watch"
+SUFFIX = "            Zembo's QVR Stopwatch "
+TIME = re.compile(r" \d\d:\d\d:\d\d ")
+# Orca's desktop keys: Insert is its modifier; the keypad reviews the window line by line.
+READ_TITLE = "KP_Insert+KP_Enter"
+CURRENT_LINE, NEXT_LINE = "KP_Up", "KP_Page_Up"
+
+
+class Orca:
+    """What Orca has said, read as the voice writes it. (Orca's debug log holds the same, but
+    it reaches the file late, in blocks.)"""
+
+    def __init__(self, spoken):
+        self.spoken = pathlib.Path(spoken)
+        self.heard = []
+
+    def said(self):
+        text = self.spoken.read_text(errors="replace") if self.spoken.exists() else ""
+        # A sentence ends with a full stop that Orca adds; the words themselves are kept exactly.
+        return [line.removesuffix(".") for line in text.splitlines()]
+
+    def listen(self, until, timeout=15, settle=0.7):
+        """Everything said from now on, once `until` holds for it and nothing more comes for a
+        moment, or when the time is up."""
+        start = len(self.heard)
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.heard = self.said()
+            if until(self.heard[start:]):
+                time.sleep(settle)
+                self.heard = self.said()
+                break
+            time.sleep(0.1)
+        return self.heard[start:]
+
+
+def keys(*names):
+    for name in names:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True, timeout=10)
+        time.sleep(0.3)
+
+
+def in_order(expected):
+    """True once the utterances hold the expected ones, in order, each exactly."""
+    def holds(heard):
+        rest = iter(heard)
+        return all(any(said == want for said in rest) for want in expected)
+    return holds
+
+
+def step(orca, what, pressed, expected):
+    keys(*pressed)
+    heard = orca.listen(in_order(expected))
+    return check(in_order(expected)(heard), f"{what}: heard {heard}, expecting {expected}")
+
+
+def main():
+    program, work, orca_pid = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    orca = Orca(os.path.join(work, "spoken.txt"))
+    if not check(orca.listen(in_order(["Screen reader on"]), timeout=60),
+                 "Orca started and speaks"):
+        return 1
+
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb")
+    # What Qt says about the bus as Orca leaves is kept out of the way.
+    with open(os.path.join(work, "program.log"), "w") as log:
+        stopwatch = subprocess.Popen([program], env=env, stderr=log)
+    opened = orca.listen(lambda heard: "Company Name selected" in heard, timeout=30)
+    check(any(said.startswith(START_TITLE) for said in opened) and
+          in_order(["Name text", "Company Name selected"])(opened),
+          f"window opens: heard {opened}")
+
+    step(orca, "title bar before Start", [READ_TITLE], [START_TITLE])
+    # Flat review from the name box down: each row's button and caption, its empty time unheard.
+    step(orca, "flat review before Start", [CURRENT_LINE, NEXT_LINE, NEXT_LINE, NEXT_LINE],
+         ["Company Name", "Start Timer Beginning Time", "Stop Timer Ending Time",
+          "Clear Timer Total Elapsed Time"])
+    step(orca, "Tab to Start", ["Tab"], ["Start Timer push button", " Starts the Timer  "])
+    step(orca, "Tab to Stop", ["Tab"], ["Stop Timer push button", " Stops the Timer  "])
+    step(orca, "back to the name box", ["shift+Tab", "shift+Tab"],
+         ["Name text", "Company Name selected"])
+
+    step(orca, "Enter starts timing", ["Return"], ["Stop Timer push button"])
+    quiet = orca.listen(lambda heard: False, timeout=2.5, settle=0)
+    check(not quiet, f"nothing said while the timer runs: heard {quiet}")
+    step(orca, "title bar while timing", [READ_TITLE], ["Company Name" + SUFFIX])
+    keys(CURRENT_LINE, NEXT_LINE)
+    total = orca.listen(lambda heard: any("Total Elapsed Time" in said for said in heard))
+    check(any(said.startswith("Clear Timer Total Elapsed Time") and TIME.search(said)
+              for said in total), f"the total by flat review: heard {total}")
+
+    step(orca, "Space on Stop Timer", ["space"], ["Continue"])
+    step(orca, "Space on Continue", ["space"], ["Stop Timer"])
+    step(orca, "Enter on Stop Timer", ["Return"], ["Continue"])
+    step(orca, "Enter on Continue", ["Return"], ["Stop Timer"])
+
+    # Orca handles a signal only when an event wakes it, so it is asked to end while the program
+    # still runs and its ticks still come.
+    os.kill(orca_pid, signal.SIGTERM)
+    orca.listen(in_order(["Screen reader off"]), timeout=10, settle=0)
+    stopwatch.send_signal(signal.SIGTERM)
+    check(stopwatch.wait(timeout=10) == 0, "the program ends with status 0")
+    return verdict()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

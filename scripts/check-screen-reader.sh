@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Runs the stopwatch under the Orca screen reader, as a blind user would, and checks what Orca says
+# (check-screen-reader.py). Everything runs on a private X display, in a D-Bus session of its own,
+# with a speech server whose only voice writes each text to a file. Usage:
+#   scripts/check-screen-reader.sh [build folder]      (default: build/pkg)
+# Exits 0 when every line is heard as it must be, 1 when not, 77 when a tool is missing.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/atspi-session.sh
+source "$here/atspi-session.sh"
+
+if [ "${1:-}" = --in-session ]; then
+    program=$2
+    start_accessibility_bus
+    speech-dispatcher --run-single --timeout 0 --config-dir "$work/speech" \
+        --communication-method unix_socket --socket-path "$SPEECHD_SOCKET" \
+        --log-dir "$work" >"$work/speech.out" 2>&1 &
+    speech=$!
+    orca --user-prefs "$work/orca" --debug-file "$work/orca.log" >"$work/orca.out" 2>&1 &
+    orca=$!
+    status=0
+    /usr/bin/python3 -B "$here/check-screen-reader.py" "$program" "$work" "$orca" || status=$?
+    # The driver has asked Orca to end; one that has not is made to.
+    kill -KILL "$orca" 2>/dev/null || true
+    wait "$orca" 2>/dev/null || true
+    kill -TERM "$speech" 2>/dev/null || true
+    wait "$speech" 2>/dev/null || true
+    exit "$status"
+fi
+
+find_program_in "${1:-$here/../build/pkg}"
+need_tools Xvfb openbox xdotool orca speech-dispatcher
+if ! /usr/bin/python3 -c 'import speechd' 2>/dev/null; then
+    echo "skipped: python3-speechd is not installed" >&2
+    exit 77
+fi
+make_work_folder
+
+# A home of its own: Orca starts with default settings and no set-up wizard, and the speech server
+# and its audio library read their settings from here.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
+    XDG_CACHE_HOME=$work/home/.cache
+mkdir -p "$XDG_CONFIG_HOME" "$work/orca" "$work/speech/modules" "$XDG_RUNTIME_DIR/speech-dispatcher"
+export SPEECHD_SOCKET=$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock
+export SPEECHD_ADDRESS=unix_socket:$SPEECHD_SOCKET
+# The speech server insists on a sound device; libao's null device takes the sound nobody hears.
+echo default_driver=null >"$HOME/.libao"
+cat >"$work/speech/speechd.conf" <<CONF
+AddModule "text" "sd_generic" "text.conf"
+DefaultModule text
+DefaultLanguage "en"
+AudioOutputMethod "libao"
+CONF
+cat >"$work/speech/modules/text.conf" <<CONF
+GenericExecuteSynth "printf '%s\\\\n' \'\$DATA\' >> $work/spoken.txt"
+GenericLanguage "en" "en" "utf-8"
+AddVoice "en" "MALE1" "en"
+CONF
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+servers+=("$!")
+await_server "$work/xvfb.log" test -s "$work/display"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY work
+# A window manager gives the window the focus, as a desktop does; without one Orca hears nothing.
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+servers+=("$!")
+
+in_bus_session "${BASH_SOURCE[0]}" --in-session "$program"
