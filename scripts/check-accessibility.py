@@ -23,10 +23,8 @@ def main():
         return 1
     window = app.getChildAtIndex(0)
     check("QVR Stop Watch" in window.name, f"window named {window.name!r}")
-    # Screen readers expect a top-level window to be a frame, but Qt 6.4 exposes a plain QWidget
-    # window as a filler; that is noted rather than failed.
-    mark = "ok      " if window.getRole() in WINDOW_ROLES else "NOTE    "
-    print(f"{mark}window role {window.getRoleName()!r}")
+    # Screen readers read the title of a frame; a filler, Qt's role for a plain widget, they skip.
+    check(window.getRole() in WINDOW_ROLES, f"window role {window.getRoleName()!r}")
 
     texts = [c for c in controls(window) if c.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)]
     if check(len(texts) == 1, f"one name box (role text), found {len(texts)}"):
