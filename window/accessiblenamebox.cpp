@@ -1,23 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "accessiblenamebox.h"
 
-#include "textboundaries.h"
-
 #include <QLineEdit>
-
-namespace {
-
-// Assistive tools ask at offset -2 for the text at the cursor.
-constexpr int AtCursor = -2;
-
-QString answer(const QString &text, TextRange range, int *startOffset, int *endOffset)
-{
-    *startOffset = range.start;
-    *endOffset = range.end;
-    return range.start < 0 ? QString() : text.mid(range.start, range.end - range.start);
-}
-
-} // namespace
 
 AccessibleNameBox::AccessibleNameBox(QLineEdit *box)
     : QAccessibleWidget(box, QAccessible::EditableText)
@@ -114,30 +98,31 @@ QString AccessibleNameBox::text(int startOffset, int endOffset) const
 QString AccessibleNameBox::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int *startOffset, int *endOffset) const
 {
-    const QString text = box()->text();
-    if (offset == AtCursor)
-        offset = cursorPosition();
-    return answer(text, textItem(text, boundaryType, TextItem::Before, offset), startOffset,
-                  endOffset);
+    return item(TextItem::Before, offset, boundaryType, startOffset, endOffset);
 }
 
 QString AccessibleNameBox::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                            int *startOffset, int *endOffset) const
 {
-    const QString text = box()->text();
-    if (offset == AtCursor)
-        offset = cursorPosition();
-    return answer(text, textItem(text, boundaryType, TextItem::After, offset), startOffset,
-                  endOffset);
+    return item(TextItem::After, offset, boundaryType, startOffset, endOffset);
 }
 
 QString AccessibleNameBox::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                         int *startOffset, int *endOffset) const
 {
+    return item(TextItem::At, offset, boundaryType, startOffset, endOffset);
+}
+
+QString AccessibleNameBox::item(TextItem which, int offset, QAccessible::TextBoundaryType boundary,
+                                int *startOffset, int *endOffset) const
+{
     const QString text = box()->text();
-    if (offset == AtCursor)
-        offset = cursorPosition();
-    return answer(text, textItem(text, boundaryType, TextItem::At, offset), startOffset, endOffset);
+    // Assistive tools ask at offset -2 for the text at the cursor.
+    const TextRange range =
+        textItem(text, boundary, which, offset == -2 ? cursorPosition() : offset);
+    *startOffset = range.start;
+    *endOffset = range.end;
+    return range.start < 0 ? QString() : text.mid(range.start, range.end - range.start);
 }
 
 int AccessibleNameBox::characterCount() const

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "textboundaries.h"
+
 #include <QAccessibleWidget>
 
 class QLineEdit;
@@ -47,4 +49,6 @@ public:
 
 private:
     QLineEdit *box() const;
+    QString item(TextItem which, int offset, QAccessible::TextBoundaryType boundary,
+                 int *startOffset, int *endOffset) const;
 };
