@@ -21,8 +21,10 @@ SUPER, UP = 0xFFEB, 0xFF52
 # of the window's right edge, 15 below its top; and a point on its title.
 MAXIMISE_FROM_RIGHT, BUTTON_Y = 40, 15
 TITLE = (80, 15)
-POINTER = r"wl_pointer@\d+\.(enter|leave|motion)\((.*)\)$"
-CONFIGURE = r"xdg_toplevel@\d+\.configure\("
+# Wayland 1.23 (Debian 13) writes an object's number after # rather than @.
+POINTER = r"wl_pointer[@#]\d+\.(enter|leave|motion)\((.*)\)$"
+CONFIGURE = r"xdg_toplevel[@#]\d+\.configure\("
+TOPLEVEL_SURFACE = r"get_xdg_surface\(new id xdg_surface[@#]\d+, (wl_surface[@#]\d+)\)"
 
 
 class ProtocolLog:
@@ -37,7 +39,7 @@ class ProtocolLog:
 
     def toplevel_surface(self):
         for line in self.lines():
-            found = re.search(r"get_xdg_surface\(new id xdg_surface@\d+, (wl_surface@\d+)\)", line)
+            found = re.search(TOPLEVEL_SURFACE, line)
             if found:
                 return found.group(1)
         return None
