@@ -88,7 +88,10 @@ class Desktop:
                     raise
                 time.sleep(0.2)
         self.call(self.session, MUTTER + ".Session", "Start")
-        self.relative(-100000, -100000)
+        # Pushed twice, in case the first push comes before the session's pointer is ready.
+        for _ in range(2):
+            time.sleep(0.2)
+            self.relative(-100000, -100000)
         self.x = self.y = 0
 
     def call(self, path, interface, method, args=None):
@@ -130,38 +133,56 @@ def settle(log, pattern, quiet=0.5, timeout=5):
             break
 
 
-def window_origin(desktop, log, surface, hint=None):
-    """The window's top-left corner on the screen, found by putting the pointer on it: first where
-    it should be, then anywhere on the screen."""
-    points = [hint] if hint else []
-    points += [(x, y) for y in range(100, 768, 200) for x in range(100, 1024, 200)]
-    for x, y in points:
-        if (x, y) == (desktop.x, desktop.y):
-            continue
-        seen = log.count(POINTER)
-        desktop.move(x, y)
-        # The program hears of the pointer only while it is over the window.
-        deadline = time.monotonic() + (3 if (x, y) == hint else 0.3)
-        while log.count(POINTER) == seen and time.monotonic() < deadline:
-            time.sleep(0.02)
-        settle(log, POINTER, quiet=0.1)
-        where = log.pointer(surface)
-        if where:
-            return round(x - where[0]), round(y - where[1])
+def pointer_on(desktop, log, surface, x, y, wait):
+    """Moves the pointer to x, y and returns where the program was told it is on the window, or
+    None when the program heard nothing of it in time: it hears only of a pointer on its window,
+    or leaving it."""
+    seen = log.count(POINTER)
+    desktop.move(x, y)
+    deadline = time.monotonic() + wait
+    while log.count(POINTER) == seen:
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(0.02)
+    settle(log, POINTER, quiet=0.1)
+    return log.pointer(surface)
+
+
+def window_origin(desktop, log, surface, size, expected=None, timeout=10):
+    """The window's top-left corner on the screen, found by putting the pointer on it, first where
+    it should be, then anywhere on the screen. A second point on the window must agree, since a
+    late event or a window still being placed would give another corner."""
+    inside = ((size[0] // 3, size[1] * 2 // 3), (size[0] * 2 // 3, size[1] // 3))
+    grid = [(x, y) for y in range(100, 768, 200) for x in range(100, 1024, 200)]
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        hint = [(expected[0] + inside[0][0], expected[1] + inside[0][1])] if expected else []
+        for x, y in hint + grid:
+            if (x, y) == (desktop.x, desktop.y):
+                continue
+            where = pointer_on(desktop, log, surface, x, y, 3 if [(x, y)] == hint else 0.5)
+            if not where:
+                continue
+            found = (round(x - where[0]), round(y - where[1]))
+            other = next((found[0] + dx, found[1] + dy) for dx, dy in inside
+                         if (found[0] + dx, found[1] + dy) != (x, y))
+            where = pointer_on(desktop, log, surface, *other, 3)
+            if where and (round(other[0] - where[0]), round(other[1] - where[1])) == found:
+                return found
+            break
     return None
 
 
 def main():
     log = ProtocolLog(sys.argv[1])
     desktop = Desktop(timeout=15)
-    surface, origin = None, None
     deadline = time.monotonic() + 15
-    while origin is None and time.monotonic() < deadline:
-        surface = surface or log.toplevel_surface()
-        origin = surface and window_origin(desktop, log, surface)
-    size = log.window_size()
-    if not check(origin is not None and size is not None,
-                 f"the pointer finds the window: at {origin}, {size}"):
+    while not (log.toplevel_surface() and log.window_size()) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    surface, size = log.toplevel_surface(), log.window_size()
+    settle(log, CONFIGURE, quiet=1)
+    origin = surface and size and window_origin(desktop, log, surface, size)
+    if not check(origin is not None, f"the pointer finds the window: at {origin}, {size}"):
         return 1
 
     def after(action, moves_by, what):
@@ -170,9 +191,7 @@ def main():
         action(origin)
         settle(log, CONFIGURE, quiet=1)
         expected = (origin[0] + moves_by[0], origin[1] + moves_by[1])
-        # A point on the picture, away from where the actions click.
-        now = window_origin(desktop, log, surface,
-                            (expected[0] + size[0] // 3, expected[1] + size[1] * 2 // 3))
+        now = window_origin(desktop, log, surface, size, expected)
         check(now == expected and log.window_size() == size,
               f"{what}: window at {now}, {log.window_size()} (expected {expected}, {size});"
               f" {log.count(CONFIGURE) - before} configure events from mutter,"
