@@ -105,8 +105,8 @@ void tst_WindowLayout::windowIsNeverMaximised_data()
 {
     QTest::addColumn<bool>("byTitleBar");
     // The title bar Qt draws itself under GNOME on Wayland maximises the window directly, not the
-    // widget. The offscreen platform obeys either request as that compositor does: it moves the
-    // window to the corner and reports the new state back.
+    // widget. The offscreen platform obeys either request as that compositor does, moving the
+    // window to the corner (and growing it too), and reports the new state back as an event.
     QTest::newRow("title bar's maximise button") << true;
     QTest::newRow("showMaximized") << false;
 }
