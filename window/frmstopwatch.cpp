@@ -7,6 +7,7 @@
 #include "secondtimer.h"
 #include "wrappingbutton.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -159,6 +160,16 @@ void frmStopWatch::connectEvents()
     for (QWidget *control : {static_cast<QWidget *>(txtName), static_cast<QWidget *>(CmdStart),
                              static_cast<QWidget *>(CmdStop), static_cast<QWidget *>(cmdClear)})
         control->installEventFilter(this);
+}
+
+void frmStopWatch::changeEvent(QEvent *event)
+{
+    // The window is fixed in size, yet the title bar Qt draws itself under GNOME on Wayland has a
+    // maximise button whatever the window's flags say, and the compositor obeys it by moving the
+    // window to the corner. The state is undone as soon as it is reported, which puts it back.
+    if (event->type() == QEvent::WindowStateChange && isMaximized())
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
 }
 
 void frmStopWatch::paintEvent(QPaintEvent *)

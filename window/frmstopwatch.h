@@ -36,6 +36,7 @@ public:
     void cmdClear_KeyPress(char16_t keyAscii);
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

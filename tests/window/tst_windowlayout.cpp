@@ -13,6 +13,7 @@
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QWindow>
 
 #include <condition_variable>
 #include <cstdio>
@@ -31,6 +32,8 @@ private slots:
     void controlsSitWhereTheyAreDrawn_data();
     void controlsSitWhereTheyAreDrawn();
     void windowIsFixedCentredAndTitled();
+    void windowIsNeverMaximised_data();
+    void windowIsNeverMaximised();
     void nameBoxHasFocusWithItsTextSelected();
     void tabCyclesThroughTheInputsOnly();
     void fonts_data();
@@ -103,6 +106,30 @@ void tst_WindowLayout::windowIsFixedCentredAndTitled()
         window->geometry().center() - window->screen()->availableGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 1,
              qPrintable(QStringLiteral("off by %1, %2").arg(offCentre.x()).arg(offCentre.y())));
+}
+
+void tst_WindowLayout::windowIsNeverMaximised_data()
+{
+    QTest::addColumn<bool>("byTitleBar");
+    // The title bar Qt draws itself under GNOME on Wayland maximises the window directly, not the
+    // widget. The offscreen platform obeys either request as that compositor does, moving the
+    // window to the corner (and growing it too), and reports the new state back as an event.
+    QTest::newRow("title bar's maximise button") << true;
+    QTest::newRow("showMaximized") << false;
+}
+
+void tst_WindowLayout::windowIsNeverMaximised()
+{
+    QFETCH(bool, byTitleBar);
+    const QRect placed = window->geometry();
+    if (byTitleBar)
+        window->windowHandle()->setWindowStates(Qt::WindowMaximized);
+    else
+        window->showMaximized();
+    QCoreApplication::processEvents();
+    QVERIFY(!window->isMaximized());
+    QCOMPARE(window->windowHandle()->windowStates(), Qt::WindowNoState);
+    QCOMPARE(window->geometry(), placed);
 }
 
 void tst_WindowLayout::nameBoxHasFocusWithItsTextSelected()

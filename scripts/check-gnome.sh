@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Runs the stopwatch as a native Wayland client of a private headless mutter, GNOME's compositor,
+# which leaves the title bar to Qt, and uses the window through mutter's remote desktop interface
+# as a user would (check-gnome.py): drags the title bar, clicks the maximise button, presses
+# Super+Up and double-clicks the title. Only the drag may move the window. Usage:
+#   scripts/check-gnome.sh [build folder]      (default: build/pkg)
+# Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/atspi-session.sh
+source "$here/atspi-session.sh"
+
+if [ "${1:-}" = --in-session ]; then
+    program=$2 work=$3
+    # mutter needs the session bus for its remote desktop interface, so it starts in here; without
+    # Xwayland it takes no X display number that another program may be using.
+    mutter --headless --wayland --no-x11 --virtual-monitor 1024x768 \
+        --wayland-display "$WAYLAND_DISPLAY" >"$work/mutter.log" 2>&1 &
+    servers=("$!")
+    trap 'kill "${servers[@]}" 2>/dev/null || true' EXIT
+    await_server "$work/mutter.log" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+    QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 "$program" 2>"$work/client.log" &
+    pid=$!
+    status=0
+    /usr/bin/python3 -B "$here/check-gnome.py" "$work/client.log" || status=$?
+    # Its exit status is the wayland check's business; here it only has to end.
+    kill -TERM "$pid" 2>/dev/null || true
+    await_exit "$pid"
+    [ "$status" -eq 0 ] || grep -v '^\[' "$work/client.log" | sed 's/^/NOTE    /' || true
+    exit "$status"
+fi
+
+build=${1:-$here/../build/pkg}
+find_program_in "$build"
+for tool in mutter dbus-run-session /usr/bin/python3; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed" >&2
+        exit 77
+    fi
+done
+if ! /usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null; then
+    echo "skipped: python3-gi or python3-pyatspi is not installed" >&2
+    exit 77
+fi
+if command -v qtpaths6 >/dev/null &&
+    [ ! -e "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqwayland-generic.so" ]; then
+    echo "skipped: Qt's Wayland platform (qt6-wayland) is not installed" >&2
+    exit 77
+fi
+make_work_folder
+
+unset DISPLAY
+export WAYLAND_DISPLAY=gnome-check
+in_bus_session "${BASH_SOURCE[0]}" --in-session "$program" "$work"
