@@ -23,6 +23,29 @@ TIME = re.compile(r" \d\d:\d\d:\d\d ")
 # Orca's desktop keys: Insert is its modifier; the keypad reviews the window line by line.
 READ_TITLE = "KP_Insert+KP_Enter"
 CURRENT_LINE, NEXT_LINE = "KP_Up", "KP_Page_Up"
+TOOLTIPS = {"Start Timer": " Starts the Timer  ", "Stop Timer": " Stops the Timer  "}
+
+
+def orca_version():
+    shown = subprocess.run(["orca", "--version"], capture_output=True, text=True, check=True)
+    return int(re.search(r"\d+", shown.stdout).group())
+
+
+# Orca 43 (Debian 12) says "push button" and then the tooltip, and speaks a button's new caption
+# alone. Orca 48 (Debian 13) says "button", leaves out a tooltip so like the caption, and presents
+# the button again under its new caption.
+if orca_version() < 48:
+    def focused_button(caption):
+        return [f"{caption} push button", TOOLTIPS[caption]]
+
+    def new_caption(caption):
+        return [caption]
+else:
+    def focused_button(caption):
+        return [f"{caption} button"]
+
+    def new_caption(caption):
+        return [f"{caption} button"]
 
 
 class Orca:
@@ -94,12 +117,12 @@ def main():
     step(orca, "flat review before Start", [CURRENT_LINE, NEXT_LINE, NEXT_LINE, NEXT_LINE],
          ["Company Name", "Start Timer Beginning Time", "Stop Timer Ending Time",
           "Clear Timer Total Elapsed Time"])
-    step(orca, "Tab to Start", ["Tab"], ["Start Timer push button", " Starts the Timer  "])
-    step(orca, "Tab to Stop", ["Tab"], ["Stop Timer push button", " Stops the Timer  "])
+    step(orca, "Tab to Start", ["Tab"], focused_button("Start Timer"))
+    step(orca, "Tab to Stop", ["Tab"], focused_button("Stop Timer"))
     step(orca, "back to the name box", ["shift+Tab", "shift+Tab"],
          ["Name text", "Company Name selected"])
 
-    step(orca, "Enter starts timing", ["Return"], ["Stop Timer push button"])
+    step(orca, "Enter starts timing", ["Return"], focused_button("Stop Timer"))
     quiet = orca.listen(lambda heard: False, timeout=2.5, settle=0)
     check(not quiet, f"nothing said while the timer runs: heard {quiet}")
     step(orca, "title bar while timing", [READ_TITLE], ["Company Name" + SUFFIX])
@@ -108,10 +131,10 @@ def main():
     check(any(said.startswith("Clear Timer Total Elapsed Time") and TIME.search(said)
               for said in total), f"the total by flat review: heard {total}")
 
-    step(orca, "Space on Stop Timer", ["space"], ["Continue"])
-    step(orca, "Space on Continue", ["space"], ["Stop Timer"])
-    step(orca, "Enter on Stop Timer", ["Return"], ["Continue"])
-    step(orca, "Enter on Continue", ["Return"], ["Stop Timer"])
+    step(orca, "Space on Stop Timer", ["space"], new_caption("Continue"))
+    step(orca, "Space on Continue", ["space"], new_caption("Stop Timer"))
+    step(orca, "Enter on Stop Timer", ["Return"], new_caption("Continue"))
+    step(orca, "Enter on Continue", ["Return"], new_caption("Stop Timer"))
 
     # Orca handles a signal only when an event wakes it, so it is asked to end while the program
     # still runs and its ticks still come.
