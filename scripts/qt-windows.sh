@@ -63,6 +63,10 @@ CMAKE
 #   jpeg, gif, movie, pdf, markdown, odf, systemtrayicon, undo: formats and services it never uses.
 #   graphicsview and the widgets and dialogs after it: the window has labels, a line edit and
 #     buttons only.
+#   style-stylesheet: nothing sets a style sheet.
+#   mimetype-database: nothing asks QMimeDatabase; the clipboard and drag and drop name their
+#     formats without it.
+# and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
 build_dir=$cache/qt-build
 features=(
     opengl vulkan direct2d dbus sql network printsupport concurrent xml qmake androiddeployqt
@@ -70,14 +74,14 @@ features=(
     systemtrayicon undocommand tabletevent
     graphicsview mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
     columnview dial lcdnumber keysequenceedit splashscreen datawidgetmapper fontcombobox
-    commandlinkbutton
+    commandlinkbutton style-stylesheet mimetype-database
 )
 as_user mkdir -p "$build_dir"
 cd "$build_dir"
 if [ ! -f CMakeCache.txt ]; then
     as_user "$source_dir/configure" -prefix "$prefix" \
         -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- \
-        -qt-host-path /usr -release -shared -nomake examples -nomake tests \
+        -qt-host-path /usr -release -optimize-size -shared -nomake examples -nomake tests \
         "${features[@]/#/-no-feature-}" -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz \
         -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 fi
