@@ -27,3 +27,22 @@ make_wine_prefix() {
     as_wine_user "$wine" wineboot --init
     as_wine_user "$wineserver" --wait
 }
+
+# The checks' verdicts: each prints ok or FAILED, and failures counts the latter.
+failures=0
+check() {
+    if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+same() { [ "$1" = "$2" ] || { echo "  got '$1', expected '$2'"; return 1; }; }
+verdict() {
+    [ "$failures" -eq 0 ] && echo "All $1 checks passed." || echo "$failures $1 checks failed."
+    return $((failures > 0))
+}
+
+# The X id of the stopwatch's window, once it is shown.
+stopwatch_window() {
+    as_user timeout 120 xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1
+}
+client_size() {
+    xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
+}
