@@ -54,8 +54,9 @@ build() {
 # Starts a private X server with a window manager, for the scripts that show the window, and stops
 # it when the script ends (a script with its own EXIT trap kills $xvfb there). -displayfd picks a
 # free display number, so this can run beside other X servers.
+#   start_desktop [WIDTHxHEIGHT]    (800x600 unless given)
 start_desktop() {
-    exec 3< <(as_user Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
+    exec 3< <(as_user Xvfb -displayfd 1 -screen 0 "${1:-800x600}x24" -nolisten tcp 2>/dev/null)
     xvfb=$!
     read -r display <&3
     trap 'kill $xvfb 2>/dev/null' EXIT
