@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-# A Debian package of the installed tree: cpack -G DEB in the build folder; on Windows a zip.
+# A Debian package of the installed tree: cpack -G DEB in the build folder. Windows has its own,
+# in windows/.
 include(GNUInstallDirs)
 
 if(UNIX AND NOT APPLE)
@@ -50,7 +51,7 @@ set(CPACK_STRIP_FILES ON)
 if(UNIX AND NOT APPLE)
     set(CPACK_GENERATOR DEB)
 elseif(WIN32)
-    include(${CMAKE_CURRENT_LIST_DIR}/windowszip.cmake)
+    include(${PROJECT_SOURCE_DIR}/windows/package.cmake)
 endif()
 
 set(CPACK_DEBIAN_PACKAGE_NAME ${STOPWATCH_EXECUTABLE})

@@ -54,10 +54,16 @@ build() {
 # Starts a private X server with a window manager, for the scripts that show the window, and stops
 # it when the script ends (a script with its own EXIT trap kills $xvfb there). -displayfd picks a
 # free display number, so this can run beside other X servers.
+#   start_desktop [WIDTHxHEIGHT]    (800x600 unless given)
 start_desktop() {
-    exec 3< <(as_user Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null)
+    exec 3< <(as_user Xvfb -displayfd 1 -screen 0 "${1:-800x600}x24" -nolisten tcp 2>/dev/null)
     xvfb=$!
     read -r display <&3
+    # as_user runs in a subshell, whose child is the server (or sudo, which passes signals on to
+    # it): killing the subshell alone would leave the server, and the window manager on it, running.
+    local server
+    server=$(ps -o pid= --ppid "$xvfb" | head -n 1)
+    xvfb=$((${server:-$xvfb}))
     trap 'kill $xvfb 2>/dev/null' EXIT
     export DISPLAY=:$display
     as_user openbox >/dev/null 2>&1 &

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "timing/timeformat.h"
 
-#include <QTest>
+#include <doctest/doctest.h>
+
+#include <string>
 
 using timing::TimeValue;
 
@@ -12,63 +14,47 @@ constexpr TimeValue hms(TimeValue hours, TimeValue minutes, TimeValue seconds)
     return hours * 3600 + minutes * 60 + seconds;
 }
 
-} // namespace
-
-class tst_TimeFormat : public QObject
+struct Row
 {
-    Q_OBJECT
-
-private slots:
-    void timeOfDay_data();
-    void timeOfDay();
-    void duration_data();
-    void duration();
+    const char *name;
+    TimeValue value;
+    std::string text;
 };
 
-void tst_TimeFormat::timeOfDay_data()
-{
-    QTest::addColumn<TimeValue>("point");
-    QTest::addColumn<QString>("text");
+} // namespace
 
+TEST_CASE("time of day")
+{
     const TimeValue day = timing::SecondsPerDay;
-    QTest::newRow("the epoch is midnight") << TimeValue(0) << " 00:00:00 ";
-    QTest::newRow("afternoon") << hms(14, 3, 27) << " 14:03:27 ";
-    QTest::newRow("last second of a day") << hms(23, 59, 59) << " 23:59:59 ";
-    QTest::newRow("midnight of a later day") << 45000 * day << " 00:00:00 ";
-    QTest::newRow("the date is not shown") << 45000 * day + hms(9, 0, 1) << " 09:00:01 ";
-    QTest::newRow("before the epoch shows the magnitude's time")
-        << -(day + day / 4) << " 06:00:00 ";
+    const Row rows[] = {
+        {"the epoch is midnight", 0, " 00:00:00 "},
+        {"afternoon", hms(14, 3, 27), " 14:03:27 "},
+        {"last second of a day", hms(23, 59, 59), " 23:59:59 "},
+        {"midnight of a later day", 45000 * day, " 00:00:00 "},
+        {"the date is not shown", 45000 * day + hms(9, 0, 1), " 09:00:01 "},
+        {"before the epoch shows the magnitude's time", -(day + day / 4), " 06:00:00 "},
+    };
+    for (const Row &row : rows) {
+        INFO(row.name);
+        CHECK(timing::formatTime(row.value) == row.text);
+    }
 }
 
-void tst_TimeFormat::timeOfDay()
+TEST_CASE("duration")
 {
-    QFETCH(TimeValue, point);
-    QFETCH(QString, text);
-    QCOMPARE(QString::fromStdString(timing::formatTime(point)), text);
+    const Row rows[] = {
+        {"nothing yet", 0, " 00:00:00 "},
+        {"one second", 1, " 00:00:01 "},
+        {"minutes carry into hours", hms(0, 59, 59) + 1, " 01:00:00 "},
+        {"just under a day", hms(23, 59, 59), " 23:59:59 "},
+        {"a day does not wrap to zero", hms(24, 0, 0), " 24:00:00 "},
+        {"25 hours", hms(25, 0, 0), " 25:00:00 "},
+        {"three digits of hours", hms(100, 0, 0), " 100:00:00 "},
+        {"a thousand hours and change", hms(1000, 7, 5), " 1000:07:05 "},
+        {"set back an hour shows its magnitude", -hms(1, 0, 0), " 01:00:00 "},
+    };
+    for (const Row &row : rows) {
+        INFO(row.name);
+        CHECK(timing::formatDuration(row.value) == row.text);
+    }
 }
-
-void tst_TimeFormat::duration_data()
-{
-    QTest::addColumn<TimeValue>("duration");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("nothing yet") << TimeValue(0) << " 00:00:00 ";
-    QTest::newRow("one second") << TimeValue(1) << " 00:00:01 ";
-    QTest::newRow("minutes carry into hours") << hms(0, 59, 59) + 1 << " 01:00:00 ";
-    QTest::newRow("just under a day") << hms(23, 59, 59) << " 23:59:59 ";
-    QTest::newRow("a day does not wrap to zero") << hms(24, 0, 0) << " 24:00:00 ";
-    QTest::newRow("25 hours") << hms(25, 0, 0) << " 25:00:00 ";
-    QTest::newRow("three digits of hours") << hms(100, 0, 0) << " 100:00:00 ";
-    QTest::newRow("a thousand hours and change") << hms(1000, 7, 5) << " 1000:07:05 ";
-    QTest::newRow("set back an hour shows its magnitude") << -hms(1, 0, 0) << " 01:00:00 ";
-}
-
-void tst_TimeFormat::duration()
-{
-    QFETCH(TimeValue, duration);
-    QFETCH(QString, text);
-    QCOMPARE(QString::fromStdString(timing::formatDuration(duration)), text);
-}
-
-QTEST_APPLESS_MAIN(tst_TimeFormat)
-#include "tst_timeformat.moc"

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Cross-builds Debian's own qt6-base source, the same version as the host's Qt, for 64-bit Windows
 # with MinGW-w64, into a cache folder outside the clone; a second run finds it and does nothing.
-#   qt-windows.sh CACHE_DIR     (installs Qt into CACHE_DIR/qt)
+#   qt.sh CACHE_DIR     (installs Qt into CACHE_DIR/qt)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cache=$1
@@ -37,20 +37,9 @@ sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONF
     "$source_dir/src/plugins/platforms/windows/qwindowsintegration.cpp"
 
 # Qt 6 takes its cross compiler from a CMake toolchain file; the stopwatch's build reaches the same
-# file through Qt's own.
+# file through Qt's own. A copy, since every clone shares this Qt.
 toolchain=$cache/mingw-w64.cmake
-as_user tee "$toolchain" >/dev/null <<'CMAKE'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-CMAKE
+as_user cp "$windows/mingw-w64.cmake" "$toolchain"
 
 # Only what the stopwatch and its tests use: Core, Gui, Widgets, the Windows platform plugin and
 # Qt Test. The rest is left out so that two busy cores build it in about an hour:
@@ -63,6 +52,10 @@ CMAKE
 #   jpeg, gif, movie, pdf, markdown, odf, systemtrayicon, undo: formats and services it never uses.
 #   graphicsview and the widgets and dialogs after it: the window has labels, a line edit and
 #     buttons only.
+#   style-stylesheet: nothing sets a style sheet.
+#   mimetype-database: nothing asks QMimeDatabase; the clipboard and drag and drop name their
+#     formats without it.
+# and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
 build_dir=$cache/qt-build
 features=(
     opengl vulkan direct2d dbus sql network printsupport concurrent xml qmake androiddeployqt
@@ -70,14 +63,14 @@ features=(
     systemtrayicon undocommand tabletevent
     graphicsview mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
     columnview dial lcdnumber keysequenceedit splashscreen datawidgetmapper fontcombobox
-    commandlinkbutton
+    commandlinkbutton style-stylesheet mimetype-database
 )
 as_user mkdir -p "$build_dir"
 cd "$build_dir"
 if [ ! -f CMakeCache.txt ]; then
     as_user "$source_dir/configure" -prefix "$prefix" \
         -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- \
-        -qt-host-path /usr -release -shared -nomake examples -nomake tests \
+        -qt-host-path /usr -release -optimize-size -shared -nomake examples -nomake tests \
         "${features[@]/#/-no-feature-}" -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz \
         -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 fi

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Checks the Windows build of windows/build.sh under Wine, on a private X display with a window
+# manager: runs its tests with CTest, then unpacks the zip into an empty folder and runs the program
+# from there alone. It checks the executable's subsystem and resources, the window's title and
+# client size, a run typed and timed, the local time shown, and Quit's exit status, and takes
+# docs/screenshot-windows-wine.png. Then check-installer.sh checks the MSI. Exits non-zero if any
+# check fails.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+install_missing "$root/scripts/build-packages.txt" "$windows/packages.txt"
+build_dir=$root/build/windows
+zip=$build_dir/$(cat "$build_dir/package-name" 2>/dev/null).zip
+[ -f "$zip" ] || { echo "No Windows zip in $build_dir: run scripts/build-windows.sh" >&2; exit 1; }
+make_wine_prefix
+
+# Wine's system zone follows the Unix TZ: one with daylight saving, for the clock's checks.
+export TZ=Europe/Berlin
+work=$(as_user mktemp -d)
+start_desktop
+trap 'as_wine_user "$wineserver" -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+
+echo "== Tests under Wine"
+(cd "$build_dir" && as_user env TZ="$TZ" DISPLAY="$DISPLAY" ctest --output-on-failure --timeout 300) ||
+    failures=$((failures + 1))
+
+echo "== $(basename "$zip"), unpacked alone"
+check "the zip at most 10 MiB ($(stat -c %s "$zip") bytes)" test "$(stat -c %s "$zip")" -le $((10 << 20))
+as_user unzip -q "$zip" -d "$work"
+folder=$(echo "$work"/qvr-stopwatch-*-windows-x64)
+exe=$folder/qvr-stopwatch.exe
+version=$(basename "$folder" | cut -d- -f3)
+check "a GUI-subsystem executable" \
+    grep -q 'Subsystem.*Windows GUI' <(x86_64-w64-mingw32-objdump -p "$exe")
+resources=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n '/The .rsrc Resource Directory/,$p')
+# Resource types are the directory's first level of entries: 14 icon groups, 16 version information.
+check "an icon group among its resources" grep -Eq '^[0-9a-f]+   Entry: ID: 0x00000e,' <<<"$resources"
+check "version information among its resources" \
+    grep -Eq '^[0-9a-f]+   Entry: ID: 0x000010,' <<<"$resources"
+# Names the binaries that still carry debugging information.
+with_debug_information() {
+    local binary
+    find "$1" -iname '*.exe' -o -iname '*.dll' | sort | while read -r binary; do
+        if x86_64-w64-mingw32-objdump -h "$binary" | grep -q ' \.debug_'; then
+            basename "$binary"
+        fi
+    done
+}
+check "no debugging information in the executable or any DLL" \
+    same "$(with_debug_information "$folder")" ""
+check "version $version among its strings" grep -qx "$version" <(strings -el "$exe")
+
+log=$work/ticks.log
+# Wine hands the Unix TZ on to Windows programs, whose C runtime would read "Europe/Berlin" in its
+# own syntax and get it wrong. A Windows user has no TZ, so cmd clears it, and the program follows
+# the system's zone as it does for them.
+(cd "$folder" && as_wine_user env DISPLAY="$DISPLAY" TZ="$TZ" \
+    QVR_STOPWATCH_TICK_LOG="Z:${log//\//\\}" "$wine" cmd /c 'set TZ=& qvr-stopwatch.exe') &
+stopwatch=$!
+window=$(stopwatch_window)
+sleep 2
+check "title '  QVR Stop Watch'" same "$(xdotool getwindowname "$window")" "  QVR Stop Watch"
+check "client area 472 x 404" same "$(client_size "$window")" 472x404
+
+xdotool type --delay 80 'Acme'
+xdotool key Return
+sleep 4.5
+# Written in Windows' text mode, with CR LF line ends.
+tr -d '\r' <"$log" >"$log.txt"
+check "title is the name and the suffix" same "$(xdotool getwindowname "$window")" \
+    "Acme            Zembo's QVR Stopwatch "
+as_user import -frame -window "$window" "$root/docs/screenshot-windows-wine.png"
+check "the total counts 00:00:01, 00:00:02, 00:00:03" \
+    same "$(awk '{ print $3 }' "$log.txt" | head -n 3 | paste -sd ' ')" "00:00:01 00:00:02 00:00:03"
+# Each refresh comes just after the second it shows begins.
+shown_wrong=0
+while read -r ms shown _; do
+    [ "$(date -d "@$((ms / 1000))" +%T)" = "$shown" ] || shown_wrong=$((shown_wrong + 1))
+done <"$log.txt"
+check "the current time is the $TZ time at each of $(wc -l <"$log.txt") refreshes" same "$shown_wrong" 0
+
+xdotool key Tab Tab space # from Stop, past Clear, to Quit
+status=0
+wait $stopwatch || status=$?
+check "Quit ends it with status 0" same "$status" 0
+verdict "zip" || true
+
+bash "$windows/check-installer.sh" || failures=$((failures + 1))
+exit $((failures > 0))

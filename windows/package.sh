@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Packages a Windows build: lays out the program without symbols (cmake --install --strip), signs
+# the executable, zips the folder, makes the MSI from windows/qvr-stopwatch.wxs with wixl, and signs
+# that. build.sh runs it; check.sh runs it again with a throwaway certificate.
+#   package.sh BUILD_FOLDER OUTPUT_FOLDER [INSTALLER_WXI_FOLDER]
+# The installer's names and numbers come from the build's installer.wxi unless another folder holds
+# the one to use (check-installer.sh makes a later version that way).
+# It signs when QVR_STOPWATCH_SIGN_PFX names a PKCS#12 file holding a code-signing certificate and
+# its key, unlocked by QVR_STOPWATCH_SIGN_PASSWORD; QVR_STOPWATCH_SIGN_TIMESTAMP may name an
+# RFC 3161 time-stamping server, which keeps the signature valid after the certificate expires.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+build_dir=$(realpath "$1")
+out=$(realpath "$2")
+name=$(cat "$build_dir/package-name")
+wxi_dir=$(realpath "${3:-$1}")
+stage=$out/stage
+wxi_value() { sed -n "s/.*define $1=\"\(.*\)\"?>.*/\1/p" "$wxi_dir/installer.wxi"; }
+
+sign() {
+    if [ -z "${QVR_STOPWATCH_SIGN_PFX:-}" ]; then
+        echo "Not signed, since QVR_STOPWATCH_SIGN_PFX is not set: $(basename "$1")"
+        return 0
+    fi
+    local password timestamp=()
+    # In a file only the user can read, rather than on a command line anyone's ps shows.
+    password=$(as_user mktemp)
+    printf '%s' "${QVR_STOPWATCH_SIGN_PASSWORD:-}" | as_user tee "$password" >/dev/null
+    [ -n "${QVR_STOPWATCH_SIGN_TIMESTAMP:-}" ] && timestamp=(-ts "$QVR_STOPWATCH_SIGN_TIMESTAMP")
+    if ! as_user osslsigncode sign -pkcs12 "$QVR_STOPWATCH_SIGN_PFX" -readpass "$password" \
+        -h sha256 -n "$(wxi_value ProductName)" -i "$(wxi_value Homepage)" "${timestamp[@]}" \
+        -in "$1" -out "$1.signed" >/dev/null; then
+        rm -f "$password" "$1.signed"
+        echo "Signing $(basename "$1") failed" >&2
+        exit 1
+    fi
+    rm -f "$password"
+    as_user mv "$1.signed" "$1"
+    echo "Signed: $(basename "$1")"
+}
+
+as_user rm -rf "$stage"
+as_user cmake --install "$build_dir" --prefix "$stage/$name" --strip >/dev/null
+sign "$stage/$name/qvr-stopwatch.exe"
+
+zip=$out/$name.zip
+msi=$out/$name.msi
+as_user rm -f "$zip" "$msi"
+(cd "$stage" && as_user zip -q -r -X "$zip" "$name")
+# wixl looks files up relative to the current folder only.
+icon=$(realpath --relative-to="$out" "$root/resources/stopwatch.ico")
+(cd "$out" && as_user wixl --arch x64 --includedir "$wxi_dir" --define "StageDir=stage/$name" \
+    --define "IconFile=$icon" \
+    --define "SizeKiB=$(du -sk --apparent-size "$stage/$name" | cut -f1)" \
+    --output "$msi" "$windows/qvr-stopwatch.wxs")
+sign "$msi"
+ls -l "$zip" "$msi"
