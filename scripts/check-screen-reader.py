@@ -27,8 +27,10 @@ TOOLTIPS = {"Start Timer": " Starts the Timer  ", "Stop Timer": " Stops the Time
 
 
 def orca_version():
-    shown = subprocess.run(["orca", "--version"], capture_output=True, text=True, check=True)
-    return int(re.search(r"\d+", shown.stdout).group())
+    # Read from its files: "orca --version" is a second Orca for a moment, which the one starting
+    # beside it would take for a screen reader already running, and refuse to start.
+    from orca import orca_platform
+    return int(orca_platform.version.split(".")[0])
 
 
 # Orca 43 (Debian 12) says "push button" and then the tooltip, and speaks a button's new caption
@@ -101,6 +103,8 @@ def main():
     orca = Orca(os.path.join(work, "spoken.txt"))
     if not check(orca.listen(in_order(["Screen reader on"]), timeout=60),
                  "Orca started and speaks"):
+        for log in ("orca.out", "speech.out"):
+            print(f"{log}:\n" + pathlib.Path(work, log).read_text(errors="replace")[-3000:])
         return 1
 
     env = dict(os.environ, QT_QPA_PLATFORM="xcb")

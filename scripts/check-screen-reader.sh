@@ -36,6 +36,11 @@ if ! /usr/bin/python3 -c 'import speechd' 2>/dev/null; then
     echo "skipped: python3-speechd is not installed" >&2
     exit 77
 fi
+# Orca refuses to start beside another of the same user's, and the user's own is not to be stopped.
+if pgrep -u "$(id -u)" -x orca >/dev/null; then
+    echo "skipped: Orca already runs for this user" >&2
+    exit 77
+fi
 make_work_folder
 
 # A home of its own: Orca starts with default settings and no set-up wizard, and the speech server
