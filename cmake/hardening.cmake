@@ -21,6 +21,13 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND UNIX AND NOT APPLE)
     foreach(flag -Wl,-z,relro -Wl,-z,now)
         add_link_options("$<${optimised}:${flag}>")
     endforeach()
+elseif(MINGW)
+    # What MinGW-w64 offers of the same; both need its libssp, which the Windows package ships.
+    # Address-space randomisation and no-execute data are the linker's defaults there.
+    foreach(flag -fstack-protector-strong -D_FORTIFY_SOURCE=2 -Wformat -Werror=format-security)
+        add_compile_options("$<${optimised}:${flag}>")
+    endforeach()
+    add_link_options("$<${optimised}:-fstack-protector-strong>")
 endif()
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")

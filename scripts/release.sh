@@ -53,7 +53,7 @@ if [ "$windows" = auto ]; then
 fi
 
 lists=("$root/scripts/build-packages.txt" "$root/scripts/release-packages.txt")
-[ "$windows" = yes ] && lists+=("$root/scripts/windows-packages.txt")
+[ "$windows" = yes ] && lists+=("$root/windows/packages.txt")
 install_missing "${lists[@]}"
 # Everything else runs as the user who asked, so that a run through sudo leaves their files theirs.
 if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then

@@ -79,6 +79,9 @@ quit() {
 snapshot before
 check "a silent install" same "$(status_of msiexec /i "Z:${msi//\//\\}" /qn)" 0
 check "the program in Program Files, in a folder of its own" test -f "$program_dir/qvr-stopwatch.exe"
+files() { (cd "$1" && find . -type f | LC_ALL=C sort); }
+check "every file of the zip installed" same "$(files "$program_dir")" \
+    "$(files "$build_dir/stage/$name")"
 shortcuts=$(find "$WINEPREFIX/drive_c" -name 'QVR Stop Watch.lnk')
 echo "  shortcut: ${shortcuts#"$WINEPREFIX/"}"
 check "one Start menu shortcut, QVR Stop Watch" same "$(grep -c . <<<"$shortcuts")" 1

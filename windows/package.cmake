@@ -29,8 +29,9 @@ endforeach()
 stopwatch_stripped_qt(Qt6::QWindowsIntegrationPlugin platforms)
 # Buttons drawn as the user's Windows version draws them, rather than as Windows 95 did.
 stopwatch_stripped_qt(Qt6::QWindowsVistaStylePlugin styles)
-# MinGW's C++ runtime, which the executable and Qt link dynamically, from beside the compiler.
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+# MinGW's C++ runtime, which the executable and Qt link dynamically, from beside the compiler, and
+# its stack and buffer checks, which a hardened build calls.
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll libssp-0.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT IS_ABSOLUTE "${path}")

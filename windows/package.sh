@@ -47,7 +47,12 @@ sign "$stage/$name/qvr-stopwatch.exe"
 zip=$out/$name.zip
 msi=$out/$name.msi
 as_user rm -f "$zip" "$msi"
-(cd "$stage" && as_user zip -q -r -X "$zip" "$name")
+# A release gives every file its commit's time (SOURCE_DATE_EPOCH); zipped in one order too, two
+# builds of a commit give the same bytes.
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+fi
+(cd "$stage" && find "$name" | LC_ALL=C sort | as_user zip -q -X -@ "$zip")
 # wixl looks files up relative to the current folder only.
 icon=$(realpath --relative-to="$out" "$root/resources/stopwatch.ico")
 (cd "$out" && as_user wixl --arch x64 --includedir "$wxi_dir" --define "StageDir=stage/$name" \

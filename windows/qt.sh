@@ -7,7 +7,20 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cache=$1
 prefix=$cache/qt
-[ -f "$prefix/bin/libwinpthread-1.dll" ] && exit 0
+
+# MinGW's runtime beside Qt's DLLs, so that what is built against them runs under Wine with this
+# one folder as its path; libssp holds the checks of a hardened build. libwinpthread comes last: it
+# tells that Qt is built, and a Qt built before libssp was needed gets it here.
+copy_runtime() {
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libssp-0.dll libwinpthread-1.dll; do
+        [ -f "$prefix/bin/$dll" ] ||
+            as_user cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$prefix/bin/"
+    done
+}
+if [ -f "$prefix/bin/libwinpthread-1.dll" ]; then
+    copy_runtime
+    exit 0
+fi
 
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 upstream=${version%-*}
@@ -77,8 +90,4 @@ fi
 as_user cmake --build . --parallel
 as_user cmake --install .
 
-# MinGW's runtime beside Qt's DLLs, so that what is built against them runs under Wine with this
-# one folder as its path.
-for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    as_user cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$prefix/bin/"
-done
+copy_runtime
