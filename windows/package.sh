@@ -55,7 +55,13 @@ fi
 (cd "$stage" && find "$name" | LC_ALL=C sort | as_user zip -q -X -@ "$zip")
 # wixl looks files up relative to the current folder only.
 icon=$(realpath --relative-to="$out" "$root/resources/stopwatch.ico")
-(cd "$out" && as_user wixl --arch x64 --includedir "$wxi_dir" --define "StageDir=stage/$name" \
+# wixl dates the installer with the clock; a release's date is its commit's. The package code it
+# draws afresh each time, as Windows Installer wants of every package built.
+at_release_time=()
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    at_release_time=(faketime -f "@$(date -d "@$SOURCE_DATE_EPOCH" '+%F %T')")
+fi
+(cd "$out" && as_user "${at_release_time[@]}" wixl --arch x64 --includedir "$wxi_dir" --define "StageDir=stage/$name" \
     --define "IconFile=$icon" \
     --define "SizeKiB=$(du -sk --apparent-size "$stage/$name" | cut -f1)" \
     --output "$msi" "$windows/qvr-stopwatch.wxs")
