@@ -28,6 +28,15 @@ need_tools() {
     fi
 }
 
+# Exits with CTest's skip code unless Qt's Wayland platform is installed.
+need_qt_wayland() {
+    if command -v qtpaths6 >/dev/null &&
+        [ ! -e "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqwayland-generic.so" ]; then
+        echo "skipped: Qt's Wayland platform (qt6-wayland) is not installed" >&2
+        exit 77
+    fi
+}
+
 # Makes the scratch folder $work with a private runtime folder; at exit the display servers whose
 # process ids are in $servers are stopped and the folder is removed.
 servers=()

@@ -34,21 +34,8 @@ fi
 
 build=${1:-$here/../build/pkg}
 find_program_in "$build"
-for tool in mutter dbus-run-session /usr/bin/python3; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed" >&2
-        exit 77
-    fi
-done
-if ! /usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null; then
-    echo "skipped: python3-gi or python3-pyatspi is not installed" >&2
-    exit 77
-fi
-if command -v qtpaths6 >/dev/null &&
-    [ ! -e "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqwayland-generic.so" ]; then
-    echo "skipped: Qt's Wayland platform (qt6-wayland) is not installed" >&2
-    exit 77
-fi
+need_tools mutter
+need_qt_wayland
 make_work_folder
 
 unset DISPLAY

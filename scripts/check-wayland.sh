@@ -94,11 +94,7 @@ fi
 build=${1:-$here/../build/pkg}
 find_program_in "$build"
 need_tools weston weston-debug weston-screenshooter
-if command -v qtpaths6 >/dev/null &&
-    [ ! -e "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqwayland-generic.so" ]; then
-    echo "skipped: Qt's Wayland platform (qt6-wayland) is not installed" >&2
-    exit 77
-fi
+need_qt_wayland
 # The desktop finds the icon through the desktop entry named by the application id.
 desktop=$(find "$build/resources" -maxdepth 1 -name '*.desktop' -printf '%f\n' 2>/dev/null)
 if [ "$(wc -w <<<"$desktop")" -ne 1 ]; then
