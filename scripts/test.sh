@@ -11,7 +11,7 @@ build asan -DCMAKE_BUILD_TYPE=Debug -DSTOPWATCH_WERROR=ON -DSTOPWATCH_SANITIZE=O
 (
     cd "$root/build/asan"
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-    export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+    export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     as_user ctest --output-on-failure --timeout 300
 )

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frmstopwatch.h"
 
-#include "accessibility.h"
+#include "accessibility/accessibility.h"
 #include "fonts.h"
 #include "pixelimage.h"
 #include "secondtimer.h"

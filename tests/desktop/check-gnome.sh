@@ -4,12 +4,12 @@
 # which leaves the title bar to Qt, and uses the window through mutter's remote desktop interface
 # as a user would (check-gnome.py): drags the title bar, clicks the maximise button, presses
 # Super+Up and double-clicks the title. Only the drag may move the window. Usage:
-#   scripts/check-gnome.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-gnome.sh [build folder]      (default: build/pkg)
 # Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/atspi-session.sh
+# shellcheck source=tests/desktop/atspi-session.sh
 source "$here/atspi-session.sh"
 
 if [ "${1:-}" = --in-session ]; then

@@ -4,12 +4,12 @@
 # session and accessibility bus, and drives it as a user would (check-wayland.py): reads the title,
 # presses Start, reads the total a second later and presses Quit. Then checks what the program
 # asked of the compositor: its application id, its title and its fixed size. Usage:
-#   scripts/check-wayland.sh [build folder] [screenshot.png]      (default: build/pkg)
+#   tests/desktop/check-wayland.sh [build folder] [screenshot.png]      (default: build/pkg)
 # Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/atspi-session.sh
+# shellcheck source=tests/desktop/atspi-session.sh
 source "$here/atspi-session.sh"
 
 # The values the program sent in the given xdg_toplevel request, from its protocol dump; Wayland

@@ -2,12 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Starts the stopwatch on a private X display and D-Bus session with the accessibility bus, and
 # reads its window as a screen reader would (check-accessibility.py). Usage:
-#   scripts/check-accessibility.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-accessibility.sh [build folder]      (default: build/pkg)
 # Exits 0 when everything is there, 1 when something is missing, 77 when a tool is missing.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/atspi-session.sh
+# shellcheck source=tests/desktop/atspi-session.sh
 source "$here/atspi-session.sh"
 
 if [ "${1:-}" = --in-session ]; then

@@ -3,12 +3,12 @@
 # Runs the stopwatch under the Orca screen reader, as a blind user would, and checks what Orca says
 # (check-screen-reader.py). Everything runs on a private X display, in a D-Bus session of its own,
 # with a speech server whose only voice writes each text to a file. Usage:
-#   scripts/check-screen-reader.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-screen-reader.sh [build folder]      (default: build/pkg)
 # Exits 0 when every line is heard as it must be, 1 when not, 77 when a tool is missing.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=scripts/atspi-session.sh
+# shellcheck source=tests/desktop/atspi-session.sh
 source "$here/atspi-session.sh"
 
 if [ "${1:-}" = --in-session ]; then
