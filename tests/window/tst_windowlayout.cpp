@@ -15,9 +15,11 @@
 #include <QTest>
 #include <QWindow>
 
+#include <climits>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -532,6 +534,67 @@ void tst_WindowLayout::everyTextRequestIsAnsweredAtOnce()
         name->attributes(offset, &start, &end);
         QCOMPARE(std::pair(start, end), std::pair(0, 12));
     }
+
+    // Every other request, at and past the ends of the name: an edit is made whole or not at all.
+    auto *box = control<QLineEdit>("txtName");
+    QAccessibleEditableTextInterface *edit =
+        QAccessible::queryAccessibleInterface(box)->editableTextInterface();
+    const QString whole = box->text();
+    const int n = int(whole.size());
+    const auto within = [n](int offset) { return 0 <= offset && offset <= n; };
+    const auto range = [within](int a, int b) { return within(a) && within(b) && a <= b; };
+    const auto same = [&whole](int, int) { return whole; };
+    struct Other
+    {
+        const char *name;
+        std::function<void(int, int)> ask;
+        std::function<QString(int, int)> result;
+    };
+    const QList<Other> others = {
+        {"text", [&](int a, int b) { name->text(a, b); }, same},
+        {"selection", [&](int a, int) { name->selection(a, &start, &end); }, same},
+        {"setSelection", [&](int a, int b) { name->setSelection(0, a, b); }, same},
+        {"addSelection", [&](int a, int b) { name->addSelection(a, b); }, same},
+        {"removeSelection", [&](int a, int) { name->removeSelection(a); }, same},
+        {"setCursorPosition", [&](int a, int) { name->setCursorPosition(a); }, same},
+        {"characterRect", [&](int a, int) { name->characterRect(a); }, same},
+        {"offsetAtPoint",
+         [&](int a, int b) {
+             name->offsetAtPoint({a, b});
+         },
+         same},
+        {"scrollToSubstring", [&](int a, int b) { name->scrollToSubstring(a, b); }, same},
+        {"attributes", [&](int a, int) { name->attributes(a, &start, &end); }, same},
+        {"deleteText", [&](int a, int b) { edit->deleteText(a, b); },
+         [&](int a, int b) { return range(a, b) ? QString(whole).remove(a, b - a) : whole; }},
+        {"insertText", [&](int a, int) { edit->insertText(a, QStringLiteral("x")); },
+         [&](int a, int) { return within(a) ? QString(whole).insert(a, u'x') : whole; }},
+        {"replaceText", [&](int a, int b) { edit->replaceText(a, b, QStringLiteral("x")); },
+         [&](int a, int b) {
+             return range(a, b) ? QString(whole).replace(a, b - a, u'x') : whole;
+         }},
+    };
+    const int edges[] = {-1, 0, n, n + 1, INT_MAX, INT_MIN};
+    for (const Other &request : others) {
+        for (const int a : edges) {
+            for (const int b : edges) {
+                box->setText(whole);
+                const QString what =
+                    QStringLiteral("%1(%2, %3)").arg(QLatin1StringView(request.name)).arg(a).arg(b);
+                {
+                    Deadline deadline(std::chrono::seconds(5), what);
+                    request.ask(a, b);
+                }
+                QVERIFY2(box->text() == request.result(a, b), qPrintable(what));
+            }
+        }
+    }
+    // A name at the box's maximum length takes nothing more.
+    const QString full(box->maxLength(), u'x');
+    box->setText(full);
+    edit->insertText(0, QStringLiteral("y"));
+    edit->replaceText(0, 1, QStringLiteral("yz"));
+    QCOMPARE(box->text(), full);
 }
 
 QTEST_MAIN(tst_WindowLayout)

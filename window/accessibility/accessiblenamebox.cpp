@@ -3,6 +3,21 @@
 
 #include <QLineEdit>
 
+namespace {
+
+// Tools may send any number as an offset; one past the text's ends is refused rather than padded.
+bool isOffset(int offset, int length)
+{
+    return 0 <= offset && offset <= length;
+}
+
+bool isRange(int start, int end, int length)
+{
+    return isOffset(start, length) && start <= end && end <= length;
+}
+
+} // namespace
+
 AccessibleNameBox::AccessibleNameBox(QLineEdit *box)
     : QAccessibleWidget(box, QAccessible::EditableText)
 {
@@ -74,7 +89,9 @@ void AccessibleNameBox::removeSelection(int selectionIndex)
 
 void AccessibleNameBox::setSelection(int selectionIndex, int startOffset, int endOffset)
 {
-    if (selectionIndex == 0)
+    // A selection may run backwards, from its end to its start.
+    if (selectionIndex == 0 && isOffset(startOffset, characterCount()) &&
+        isOffset(endOffset, characterCount()))
         box()->setSelection(startOffset, endOffset - startOffset);
 }
 
@@ -85,7 +102,8 @@ int AccessibleNameBox::cursorPosition() const
 
 void AccessibleNameBox::setCursorPosition(int position)
 {
-    box()->setCursorPosition(position);
+    if (isOffset(position, characterCount()))
+        box()->setCursorPosition(position);
 }
 
 QString AccessibleNameBox::text(int startOffset, int endOffset) const
@@ -153,6 +171,8 @@ int AccessibleNameBox::offsetAtPoint(const QPoint &point) const
 
 void AccessibleNameBox::scrollToSubstring(int startIndex, int endIndex)
 {
+    if (!isRange(startIndex, endIndex, characterCount()))
+        return;
     box()->setCursorPosition(endIndex);
     box()->setCursorPosition(startIndex);
 }
@@ -171,17 +191,24 @@ QString AccessibleNameBox::attributes(int offset, int *startOffset, int *endOffs
     return QString();
 }
 
+// An edit that cannot be made whole is not made at all: the box would cut a text longer than its
+// maximum length, and QString pads a text with spaces to reach a position past its end.
 void AccessibleNameBox::deleteText(int startOffset, int endOffset)
 {
-    box()->setText(box()->text().remove(startOffset, endOffset - startOffset));
+    replaceText(startOffset, endOffset, QString());
 }
 
 void AccessibleNameBox::insertText(int offset, const QString &text)
 {
-    box()->setText(box()->text().insert(offset, text));
+    replaceText(offset, offset, text);
 }
 
 void AccessibleNameBox::replaceText(int startOffset, int endOffset, const QString &text)
 {
-    box()->setText(box()->text().replace(startOffset, endOffset - startOffset, text));
+    QString name = box()->text();
+    if (!isRange(startOffset, endOffset, int(name.size())))
+        return;
+    name.replace(startOffset, endOffset - startOffset, text);
+    if (name.size() <= box()->maxLength())
+        box()->setText(name);
 }
