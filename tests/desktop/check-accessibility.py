@@ -1,13 +1,16 @@
 # SPDX-License-Identifier: MIT
 """Reads the stopwatch's window through AT-SPI, as a screen reader would, and prints what it finds.
 
-Run by check-accessibility.sh inside a private D-Bus session with the program already started.
-Exits 1 when something a screen reader user needs is missing.
+Run by check-accessibility.sh inside a private D-Bus session with the program already started:
+  check-accessibility.py PID
+Exits 1 when something a screen reader user needs is missing, or a request at the edges of what
+AT-SPI allows goes unanswered, changes what it should not or costs the program memory.
 """
 import sys
 import time
 
 import pyatspi
+from gi.repository import Gio, GLib
 
 from screenreader import (APP_NAME, TIME, action_names, buttons, check, controls,
                           find_application, labels, press, related, verdict)
@@ -15,9 +18,77 @@ from screenreader import (APP_NAME, TIME, action_names, buttons, check, controls
 BUTTONS = ("Start Timer", "Stop Timer", "Clear Timer", "Quit")
 CAPTIONS = ("Beginning Time", "Ending Time", "Total Elapsed Time")
 WINDOW_ROLES = (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG)
+SCREEN, WINDOW = 0, 1
+BIGGEST, SMALLEST = 2**31 - 1, -2**31
 
 
-def main():
+def a11y_bus():
+    session = Gio.bus_get_sync(Gio.BusType.SESSION)
+    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                None, GLib.VariantType("(s)"), 0, -1).unpack()[0]
+    return Gio.DBusConnection.new_for_address_sync(
+        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
+
+
+def ask(bus, accessible, interface, method, signature, *arguments):
+    """The answer to an AT-SPI request, or None when none comes within a second."""
+    try:
+        return bus.call_sync(accessible.app.bus_name, accessible.path, "org.a11y.atspi." + interface,
+                             method, GLib.Variant(signature, arguments), None, 0, 1000).unpack()
+    except GLib.Error as error:
+        check(False, f"{interface}.{method}{arguments} answered: {error.message}")
+        return None
+
+
+def peak_memory(pid):
+    with open(f"/proc/{pid}/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
+
+
+def requests_at_the_edges(pid, window, box):
+    """Asks what no program must take on trust: positions and lengths at 2^31 - 1, ranges from 0
+    and from -2^31 to 2^31 - 1. Each is answered at once with nothing, leaves the name as it was and
+    costs no memory; requests that make sense still edit the name."""
+    bus = a11y_bus()
+    name = box.queryText().getText(0, -1)
+    before = peak_memory(pid)
+    nothing = (-1, -1, 0, 0)
+    for request, expected in [
+            (("EditableText", "InsertText", "(isi)", BIGGEST, "x", 1), (False,)),
+            (("EditableText", "InsertText", "(isi)", 0, "y", BIGGEST), (False,)),
+            (("Text", "GetRangeExtents", "(iiu)", 0, BIGGEST, SCREEN), nothing),
+            (("Text", "GetRangeExtents", "(iiu)", SMALLEST, BIGGEST, WINDOW), nothing),
+            (("Text", "GetBoundedRanges", "(iiiiuuu)", 0, 0, 1000, 1000, SCREEN, 0, 0), ([],))]:
+        started = time.monotonic()
+        answer = ask(bus, box, *request)
+        check(answer == expected, f"{request[1]}{request[3:]} answered {answer} "
+                                  f"in {time.monotonic() - started:.3f} s")
+    check(box.queryText().getText(0, -1) == name, f"name still {name!r}")
+    grown = peak_memory(pid) - before
+    check(grown < 64 * 1024, f"peak memory grew by {grown} kB")
+
+    check(ask(bus, box, "EditableText", "InsertText", "(isi)", 0, "ab", 1) == (True,)
+          and ask(bus, box, "EditableText", "DeleteText", "(ii)", 0, 1) == (True,)
+          and box.queryText().getText(0, -1) == name, "one letter inserted and deleted again")
+
+    # Window coordinates are screen coordinates less the window's place, sizes unchanged.
+    def extents(accessible, coordinates):
+        answer = ask(bus, accessible, "Component", "GetExtents", "(u)", coordinates)
+        return answer[0] if answer else (0, 0, 0, 0)
+
+    wx, wy, _, _ = extents(window, SCREEN)
+    for accessible in [window] + controls(window):
+        x, y, width, height = extents(accessible, SCREEN)
+        inside = extents(accessible, WINDOW)
+        check(inside == (x - wx, y - wy, width, height),
+              f"{accessible.name!r} at {inside} in the window, {(x, y, width, height)} on screen")
+        check(ask(bus, accessible, "Component", "Contains", "(iiu)",
+                  x - wx + width, y - wy, WINDOW) == (False,),
+              f"{accessible.name!r} ends at its right edge in window coordinates")
+
+
+def main(pid):
     app = find_application(timeout=15)
     if not check(app is not None, f"application {APP_NAME!r} on the accessibility bus"):
         return 1
@@ -41,6 +112,8 @@ def main():
     start = found.get("Start Timer")
     if start is None or not check(press(start), "pressed 'Start Timer' through its action"):
         return 1
+    if texts:
+        requests_at_the_edges(pid, window, texts[0])
     # The times are refreshed once a second; 1.5 s brings at least one refresh.
     time.sleep(1.5)
 
@@ -61,4 +134,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(int(sys.argv[1])))

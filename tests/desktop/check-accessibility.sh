@@ -16,7 +16,7 @@ if [ "${1:-}" = --in-session ]; then
     QT_QPA_PLATFORM=xcb "$program" &
     pid=$!
     status=0
-    /usr/bin/python3 -B "$here/check-accessibility.py" || status=$?
+    /usr/bin/python3 -B "$here/check-accessibility.py" "$pid" || status=$?
     kill -TERM "$pid"
     await_exit "$pid"
     if [ "$exit_code" != 0 ]; then

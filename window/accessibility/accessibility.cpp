@@ -2,6 +2,7 @@
 #include "accessibility.h"
 
 #include "accessiblenamebox.h"
+#include "atspirequestguard.h"
 #include "namechangeannouncer.h"
 
 #include <QAccessibleWidget>
@@ -63,6 +64,7 @@ void installAccessibility()
     static const bool installed = [] {
         QAccessible::installFactory(createInterface);
         announceNameChangesWithTheName();
+        guardAssistiveRequests();
         return true;
     }();
     Q_UNUSED(installed);

@@ -3,7 +3,7 @@
 
 #include <QAccessible>
 
-#ifdef STOPWATCH_ATSPI
+#if defined(STOPWATCH_ATSPI) && QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
 
 #include <QDBusArgument>
 #include <QDBusConnection>
