@@ -11,8 +11,8 @@
 
 namespace {
 
-// A label is known by its own text. Qt would name an empty one after the caption that labels it,
-// so an empty time would be heard as its caption a second time.
+// A label is known by its own text. Qt (6.4.2 to 6.8.2 at least) would name an empty one after the
+// caption that labels it, so an empty time would be heard as its caption a second time.
 class AccessibleLabel : public QAccessibleWidget
 {
 public:
@@ -46,8 +46,8 @@ QAccessibleInterface *createInterface(const QString &className, QObject *object)
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
         return nullptr;
-    // A window that is a plain widget would be a filler, where screen readers look for a frame to
-    // read the title of.
+    // Qt (6.4.2 to 6.8.2 at least) makes a window that is a plain widget a filler, where screen
+    // readers look for a frame to read the title of.
     if (className == QLatin1StringView("frmStopWatch"))
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == QLatin1StringView("QLabel"))

@@ -7,10 +7,11 @@
 
 class QLineEdit;
 
-// The name box as assistive tools see it: an editable line of text. Qt's own answer loops for ever
-// when a screen reader asks for the word or sentence at the end of the text, which would stop the
-// stopwatch with it, and reports the text's one attribute run as empty, which makes a screen reader
-// drop the last letter; this one answers every question at once and reports the run whole.
+// The name box as assistive tools see it: an editable line of text. Qt's own answer (6.4.2 to 6.8.2
+// at least) loops for ever when a screen reader asks for the word or sentence at the end of the
+// text, which would stop the stopwatch with it, and reports the text's one attribute run as empty,
+// which makes a screen reader drop the last letter; this one answers every question at once and
+// reports the run whole.
 class AccessibleNameBox : public QAccessibleWidget,
                           public QAccessibleTextInterface,
                           public QAccessibleEditableTextInterface
