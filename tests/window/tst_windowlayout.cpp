@@ -487,7 +487,7 @@ void tst_WindowLayout::everyTextRequestIsAnsweredAtOnce()
         const QString whole = text->text(0, text->characterCount());
         const int n = int(whole.size());
         QVERIFY2(n > 1, qPrintable(widget->objectName()));
-        for (const int offset : {-1, 0, n / 2, n - 1, n, n + 1}) {
+        for (const int offset : {-1, 0, n / 2, n - 1, n, n + 1, INT_MAX, INT_MIN}) {
             for (const auto &[boundary, boundaryName] : boundaries) {
                 for (const auto &[request, requestName] : requests) {
                     const QString what =
