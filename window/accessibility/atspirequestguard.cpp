@@ -169,8 +169,13 @@ void guardBridge()
         return;
     qDBusRegisterMetaType<TextRange>();
     qDBusRegisterMetaType<QList<TextRange>>();
+    auto *guard = new RequestGuard(bridge);
     bus.unregisterObject(ObjectPaths, QDBusConnection::UnregisterTree);
-    bus.registerVirtualObject(ObjectPaths, new RequestGuard(bridge), QDBusConnection::SubPath);
+    if (!bus.registerVirtualObject(ObjectPaths, guard, QDBusConnection::SubPath)) {
+        // Better the bridge alone than no answers at all.
+        delete guard;
+        bus.registerVirtualObject(ObjectPaths, bridge, QDBusConnection::SubPath);
+    }
 }
 
 class BridgeWatch : public QAccessible::ActivationObserver
