@@ -72,12 +72,14 @@ def requests_at_the_edges(pid, window, box):
           and ask(bus, box, "EditableText", "DeleteText", "(ii)", 0, 1) == (True,)
           and box.queryText().getText(0, -1) == name, "one letter inserted and deleted again")
 
-    # Window coordinates are screen coordinates less the window's place, sizes unchanged.
+    # Window coordinates are screen coordinates less the window's place, sizes unchanged; only a
+    # window away from the screen's corner tells the two apart.
     def extents(accessible, coordinates):
         answer = ask(bus, accessible, "Component", "GetExtents", "(u)", coordinates)
         return answer[0] if answer else (0, 0, 0, 0)
 
     wx, wy, _, _ = extents(window, SCREEN)
+    check(wx > 0 and wy > 0, f"window away from the screen's corner, at ({wx}, {wy})")
     for accessible in [window] + controls(window):
         x, y, width, height = extents(accessible, SCREEN)
         inside = extents(accessible, WINDOW)
