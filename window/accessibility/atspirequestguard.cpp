@@ -5,6 +5,8 @@
 
 #ifdef STOPWATCH_ATSPI
 
+#include "qtatspibus.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -18,10 +20,6 @@
 
 namespace {
 
-// Qt's own connection to the accessibility bus, and the path below which its bridge answers for
-// every object of the program.
-const QString QtConnection = QStringLiteral("a11y");
-const QString ObjectPaths = QStringLiteral("/org/a11y/atspi/accessible");
 const QString Text = QStringLiteral("org.a11y.atspi.Text");
 const QString EditableText = QStringLiteral("org.a11y.atspi.EditableText");
 
@@ -58,8 +56,7 @@ namespace {
 
 QAccessibleInterface *objectAt(const QString &path)
 {
-    // Objects are /org/a11y/atspi/accessible/<id>; the application, .../root, has no text or
-    // extents.
+    // The application, .../root, has no text or extents.
     bool isId = false;
     const QAccessible::Id id = path.section(u'/', -1).toUInt(&isId);
     QAccessibleInterface *object = isId ? QAccessible::accessibleInterface(id) : nullptr;
@@ -90,12 +87,18 @@ QRect inWindowCoordinates(QAccessibleInterface *object)
 // to 4 GB; and sends no reply to GetBoundedRanges, for want of a D-Bus type for the empty list.
 std::optional<QDBusMessage> answer(const QDBusMessage &request)
 {
+    // Requests of other interfaces go to the bridge without a look at their object.
+    const bool mayGuard = request.interface() == Text || request.interface() == EditableText
+#ifdef STOPWATCH_WINDOW_EXTENTS
+                          || request.interface() == Component
+#endif
+        ;
+    QAccessibleInterface *object = mayGuard ? objectAt(request.path()) : nullptr;
+    if (!object)
+        return std::nullopt;
     const QString &method = request.member();
     const QList<QVariant> arguments = request.arguments();
     const auto argument = [&arguments](int i) { return arguments.value(i).toInt(); };
-    QAccessibleInterface *object = objectAt(request.path());
-    if (!object)
-        return std::nullopt;
 
     if (request.interface() == Text && object->textInterface()) {
         QAccessibleTextInterface *text = object->textInterface();
@@ -163,18 +166,18 @@ private:
 // handing on to it what it does not answer.
 void guardBridge()
 {
-    QDBusConnection bus(QtConnection);
-    auto *bridge = qobject_cast<QDBusVirtualObject *>(bus.objectRegisteredAt(ObjectPaths));
+    QDBusConnection bus(QtAtSpiConnection);
+    auto *bridge = qobject_cast<QDBusVirtualObject *>(bus.objectRegisteredAt(QtAtSpiObjects));
     if (!bridge || dynamic_cast<RequestGuard *>(bridge))
         return;
     qDBusRegisterMetaType<TextRange>();
     qDBusRegisterMetaType<QList<TextRange>>();
     auto *guard = new RequestGuard(bridge);
-    bus.unregisterObject(ObjectPaths, QDBusConnection::UnregisterTree);
-    if (!bus.registerVirtualObject(ObjectPaths, guard, QDBusConnection::SubPath)) {
+    bus.unregisterObject(QtAtSpiObjects, QDBusConnection::UnregisterTree);
+    if (!bus.registerVirtualObject(QtAtSpiObjects, guard, QDBusConnection::SubPath)) {
         // Better the bridge alone than no answers at all.
         delete guard;
-        bus.registerVirtualObject(ObjectPaths, bridge, QDBusConnection::SubPath);
+        bus.registerVirtualObject(QtAtSpiObjects, bridge, QDBusConnection::SubPath);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #if defined(STOPWATCH_ATSPI) && QT_VERSION < QT_VERSION_CHECK(6, 7, 0)
 
+#include "qtatspibus.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -13,22 +15,18 @@
 
 namespace {
 
-// Qt's own connection to the accessibility bus, and where it puts the program's objects there.
-const QString QtConnection = QStringLiteral("a11y");
-const QString ObjectPaths = QStringLiteral("/org/a11y/atspi/accessible/");
-
 // The property-change event as Qt sends it, with the name as its data.
 bool sendName(QAccessibleInterface *object)
 {
-    QDBusConnection bus(QtConnection);
+    QDBusConnection bus(QtAtSpiConnection);
     if (!bus.isConnected() || !object->isValid() || object->role() == QAccessible::Application)
         return false;
     QDBusMessage event = QDBusMessage::createSignal(
-        ObjectPaths + QString::number(QAccessible::uniqueId(object)),
+        QtAtSpiObjects + u'/' + QString::number(QAccessible::uniqueId(object)),
         QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
     QDBusArgument application;
     application.beginStructure();
-    application << bus.baseService() << QDBusObjectPath(ObjectPaths + QStringLiteral("root"));
+    application << bus.baseService() << QDBusObjectPath(QtAtSpiObjects + QStringLiteral("/root"));
     application.endStructure();
     event << QStringLiteral("accessible-name") << 0 << 0
           << QVariant::fromValue(QDBusVariant(object->text(QAccessible::Name)))
