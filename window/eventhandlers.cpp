@@ -71,8 +71,11 @@ void frmStopWatch::CmdStop_Click()
 
 void frmStopWatch::Timer1_Timer()
 {
-    const timing::TimeValue elapsed = TimingState.tick(clock());
-    txtStop->setText(timeText(timing::formatTime(clock().local)));
+    // One reading for both: a tick that comes late can fall on the second's turn, and two readings
+    // would then show an ending time a second past its total.
+    const timing::ClockReading now = clock();
+    const timing::TimeValue elapsed = TimingState.tick(now);
+    txtStop->setText(timeText(timing::formatTime(now.local)));
     txtElapsed->setText(timeText(timing::formatDuration(elapsed)));
 }
 

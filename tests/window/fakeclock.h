@@ -3,6 +3,8 @@
 
 #include "timing/clock.h"
 
+#include <utility>
+
 // A wall clock that moves only when told to, with a millisecond hand so that ticks can land
 // anywhere inside a second; readings drop the fraction as the system clock's do.
 class FakeClock
@@ -13,7 +15,11 @@ public:
 
     timing::Clock source()
     {
-        return [this] { return reading(); };
+        return [this] {
+            const timing::ClockReading now = reading();
+            advance(std::exchange(afterNextReading, 0));
+            return now;
+        };
     }
 
     timing::ClockReading reading() const
@@ -23,9 +29,13 @@ public:
     }
 
     void advance(long long ms) { milliseconds += ms; }
+    // The clock moves on by ms just after the program's next reading, as a real one moves while a
+    // handler runs.
+    void advanceAfterNextReading(long long ms) { afterNextReading = ms; }
     void shiftUtcOffset(timing::TimeValue seconds) { utcOffset += seconds; }
 
 private:
     long long milliseconds = 0;
+    long long afterNextReading = 0;
     timing::TimeValue utcOffset = 0;
 };

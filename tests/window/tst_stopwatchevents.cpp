@@ -126,23 +126,28 @@ void tst_StopwatchEvents::typicalUse()
 void tst_StopwatchEvents::noSequenceLosesTimedWork_data()
 {
     QTest::addColumn<QString>("sequence");
+    QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("total");
     // Each step: s = Start, x = Stop or Continue, c = Clear, n = Enter in the name box,
-    // digits = seconds pass, t = a tick.
+    // digits = seconds pass, t = a tick, l = a tick 999 ms late, during which the second turns.
     QTest::newRow("stop, continue, stop before a tick") << "s 10 t x 5 x 1 x 5 x 3 t"
-                                                        << " 00:00:13 ";
-    QTest::newRow("enter in the name box while timing") << "s 10 t 5 n 1 t" << " 00:00:16 ";
+                                                        << " 09:00:24 " << " 00:00:13 ";
+    QTest::newRow("enter in the name box while timing") << "s 10 t 5 n 1 t"
+                                                        << " 09:00:16 " << " 00:00:16 ";
     QTest::newRow("clear while paused, start, then continue") << "s 10 t x c 10 s 20 x 1 t"
-                                                              << " 00:00:21 ";
-    QTest::newRow("only clear forgets") << "s 10 t c s 3 t" << " 00:00:03 ";
+                                                              << " 09:00:41 " << " 00:00:21 ";
+    QTest::newRow("only clear forgets") << "s 10 t c s 3 t" << " 09:00:13 " << " 00:00:03 ";
     QTest::newRow("a pause drops only what followed the last tick") << "s 10 t 1 x 5 x 2 t"
-                                                                    << " 00:00:12 ";
+                                                                    << " 09:00:18 " << " 00:00:12 ";
+    QTest::newRow("a late tick shows the time its total is for") << "s 10 l"
+                                                                 << " 09:00:10 " << " 00:00:10 ";
 }
 // clang-format on
 
 void tst_StopwatchEvents::noSequenceLosesTimedWork()
 {
     QFETCH(QString, sequence);
+    QFETCH(QString, ending);
     QFETCH(QString, total);
     const QStringList steps = sequence.split(QLatin1Char(' '));
     for (const QString &step : steps) {
@@ -156,9 +161,15 @@ void tst_StopwatchEvents::noSequenceLosesTimedWork()
             enter("txtName");
         else if (step == QLatin1String("t"))
             tick(0);
-        else
+        else if (step == QLatin1String("l")) {
+            clock.advance(999);
+            clock.advanceAfterNextReading(1);
+            tick(0);
+        } else {
             clock.advance(step.toLongLong() * 1000);
+        }
     }
+    QCOMPARE(shown("txtStop"), ending);
     QCOMPARE(shown("txtElapsed"), total);
 }
 
