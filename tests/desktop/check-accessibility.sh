@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Starts the stopwatch on a private X display and D-Bus session with the accessibility bus, and
 # reads its window as a screen reader would (check-accessibility.py). Usage:
-#   tests/desktop/check-accessibility.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-accessibility.sh [build folder]
+# The build folder is build/release, which scripts/start.sh makes, unless one is given.
 # Exits 0 when everything is there, 1 when something is missing, 77 when a tool is missing.
 set -euo pipefail
 
@@ -26,7 +27,7 @@ if [ "${1:-}" = --in-session ]; then
     exit "$status"
 fi
 
-find_program_in "${1:-$here/../build/pkg}"
+find_program_in "${1:-$here/../../build/release}"
 need_tools Xvfb
 make_work_folder
 

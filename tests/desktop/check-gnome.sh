@@ -4,7 +4,8 @@
 # which leaves the title bar to Qt, and uses the window through mutter's remote desktop interface
 # as a user would (check-gnome.py): drags the title bar, clicks the maximise button, presses
 # Super+Up and double-clicks the title. Only the drag may move the window. Usage:
-#   tests/desktop/check-gnome.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-gnome.sh [build folder]
+# The build folder is build/release, which scripts/start.sh makes, unless one is given.
 # Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
 set -euo pipefail
 
@@ -32,7 +33,7 @@ if [ "${1:-}" = --in-session ]; then
     exit "$status"
 fi
 
-build=${1:-$here/../build/pkg}
+build=${1:-$here/../../build/release}
 find_program_in "$build"
 need_tools mutter
 need_qt_wayland

@@ -3,7 +3,8 @@
 # Runs the stopwatch under the Orca screen reader, as a blind user would, and checks what Orca says
 # (check-screen-reader.py). Everything runs on a private X display, in a D-Bus session of its own,
 # with a speech server whose only voice writes each text to a file. Usage:
-#   tests/desktop/check-screen-reader.sh [build folder]      (default: build/pkg)
+#   tests/desktop/check-screen-reader.sh [build folder]
+# The build folder is build/release, which scripts/start.sh makes, unless one is given.
 # Exits 0 when every line is heard as it must be, 1 when not, 77 when a tool is missing.
 set -euo pipefail
 
@@ -30,7 +31,7 @@ if [ "${1:-}" = --in-session ]; then
     exit "$status"
 fi
 
-find_program_in "${1:-$here/../build/pkg}"
+find_program_in "${1:-$here/../../build/release}"
 need_tools Xvfb openbox xdotool orca speech-dispatcher
 if ! /usr/bin/python3 -c 'import speechd' 2>/dev/null; then
     echo "skipped: python3-speechd is not installed" >&2

@@ -4,7 +4,8 @@
 # session and accessibility bus, and drives it as a user would (check-wayland.py): reads the title,
 # presses Start, reads the total a second later and presses Quit. Then checks what the program
 # asked of the compositor: its application id, its title and its fixed size. Usage:
-#   tests/desktop/check-wayland.sh [build folder] [screenshot.png]      (default: build/pkg)
+#   tests/desktop/check-wayland.sh [build folder] [screenshot.png]
+# The build folder is build/release, which scripts/start.sh makes, unless one is given.
 # Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
 set -euo pipefail
 
@@ -92,7 +93,7 @@ if [ "${1:-}" = --in-session ]; then
     exit "$status"
 fi
 
-build=${1:-$here/../build/pkg}
+build=${1:-$here/../../build/release}
 find_program_in "$build"
 need_tools weston weston-debug weston-screenshooter
 need_qt_wayland
