@@ -41,6 +41,16 @@ def ask(bus, accessible, interface, method, signature, *arguments):
         return None
 
 
+def refused(bus, accessible, interface, method, signature, *arguments):
+    """Whether the request is refused within a second, as a method the object does not have."""
+    try:
+        bus.call_sync(accessible.app.bus_name, accessible.path, "org.a11y.atspi." + interface,
+                      method, GLib.Variant(signature, arguments), None, 0, 1000)
+    except GLib.Error as error:
+        return "org.freedesktop.DBus.Error.UnknownMethod" in error.message
+    return False
+
+
 def peak_memory(pid):
     with open(f"/proc/{pid}/status") as status:
         return next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
@@ -57,6 +67,9 @@ def requests_at_the_edges(pid, window, box):
     for request, expected in [
             (("EditableText", "InsertText", "(isi)", BIGGEST, "x", 1), (False,)),
             (("EditableText", "InsertText", "(isi)", 0, "y", BIGGEST), (False,)),
+            (("EditableText", "DeleteText", "(ii)", -1, 0), (False,)),
+            (("EditableText", "CutText", "(ii)", SMALLEST, BIGGEST), (False,)),
+            (("EditableText", "SetTextContents", "(s)", name), (False,)),
             (("Text", "GetRangeExtents", "(iiu)", 0, BIGGEST, SCREEN), nothing),
             (("Text", "GetRangeExtents", "(iiu)", SMALLEST, BIGGEST, WINDOW), nothing),
             (("Text", "GetBoundedRanges", "(iiiiuuu)", 0, 0, 1000, 1000, SCREEN, 0, 0), ([],))]:
@@ -64,7 +77,27 @@ def requests_at_the_edges(pid, window, box):
         answer = ask(bus, box, *request)
         check(answer == expected, f"{request[1]}{request[3:]} answered {answer} "
                                   f"in {time.monotonic() - started:.3f} s")
+    for request in [("Text", "GetText", "()"), ("EditableText", "DeleteText", "(i)", 0),
+                    ("Component", "GetExtents", "()")]:
+        check(refused(bus, box, *request), f"{request[:2]} without its arguments refused")
     check(box.queryText().getText(0, -1) == name, f"name still {name!r}")
+
+    # A button, a caption, the beginning time and the window offer no editable text: every edit of theirs,
+    # at every edge, is refused and changes nothing.
+    others = [buttons(window)["Start Timer"], window] + [
+        label for label in labels(window) if label.name == "Ending Time"
+        or "Beginning Time" in related(label, pyatspi.RELATION_LABELLED_BY)]
+    for accessible in others:
+        known = accessible.name
+        edges = (SMALLEST, -1, 0, len(known), len(known) + 1, BIGGEST)
+        requests = [("SetTextContents", "(s)", "x")] + [("PasteText", "(i)", p) for p in edges]
+        requests += [(method, "(ii)", a, b) for method in ("CopyText", "CutText", "DeleteText")
+                     for a in edges for b in edges]
+        requests += [("InsertText", "(isi)", a, "y", b) for a in edges for b in edges]
+        unanswered = [r for r in requests if not refused(bus, accessible, "EditableText", *r)]
+        check(not unanswered, f"{len(requests)} edits of {accessible.getRoleName()} {known!r} "
+                              f"refused at once{f', not {unanswered[:3]}' if unanswered else ''}")
+        check(accessible.name == known, f"{accessible.getRoleName()} still {known!r}")
     grown = peak_memory(pid) - before
     check(grown < 64 * 1024, f"peak memory grew by {grown} kB")
 

@@ -7,19 +7,26 @@
 
 #include "qtatspibus.h"
 
+#include <QClipboard>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QGuiApplication>
 #include <QRect>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
+const QString AtSpi = QStringLiteral("org.a11y.atspi.");
+const QString Properties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString Text = QStringLiteral("org.a11y.atspi.Text");
 const QString EditableText = QStringLiteral("org.a11y.atspi.EditableText");
 
@@ -63,6 +70,84 @@ QAccessibleInterface *objectAt(const QString &path)
     return object && object->isValid() ? object : nullptr;
 }
 
+// What the bridge's own description of an object (its D-Bus introspection, built from the same
+// list that GetInterfaces reports) says of one interface and one of its methods.
+struct Listing
+{
+    bool interface = false;
+    std::optional<QString> arguments; // the signature the method takes, where it is listed
+};
+
+Listing listing(const QString &description, const QString &interface, const QString &method)
+{
+    Listing found;
+    bool inInterface = false;
+    bool inMethod = false;
+    // The description is a run of <interface> elements without a root.
+    QXmlStreamReader xml("<node>"_L1 + description + "</node>"_L1);
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        const QStringView element = xml.name();
+        if (token == QXmlStreamReader::EndElement) {
+            inMethod = inMethod && element != "method"_L1;
+            inInterface = inInterface && element != "interface"_L1;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (element == "interface"_L1) {
+            inInterface = attributes.value("name"_L1) == interface;
+            found.interface = found.interface || inInterface;
+        } else if (inInterface && element == "method"_L1 && attributes.value("name"_L1) == method) {
+            inMethod = true;
+            found.arguments = QString();
+        } else if (inMethod && element == "arg"_L1 &&
+                   attributes.value("direction"_L1) != "out"_L1) {
+            found.arguments->append(attributes.value("type"_L1));
+        }
+    }
+    return found;
+}
+
+// Qt's bridge goes by the interface a request names, not by what its object offers, and reads the
+// arguments it expects without a look at what came. From Qt 6.4.2 to 6.8.2 at least, an edit sent
+// to a button or a label is made on the object's text at positions nothing checks (a length of
+// -2^31 ends the program, a position of 2^31 - 1 pads the text with gigabytes), and a request with
+// fewer arguments than its method takes reads past their end and ends the program. So a request
+// for an AT-SPI interface reaches the bridge only when the object lists that interface, and, for a
+// method it lists, only with the arguments listed: anything else is refused as D-Bus refuses a
+// method an object does not have. A property's request names its interface in its arguments.
+std::optional<QDBusMessage> refusal(const QDBusVirtualObject &bridge, const QDBusMessage &request)
+{
+    QString interface = request.interface();
+    QString method = request.member();
+    const QString signature = request.signature();
+    const auto refuse = [&](const QString &what) {
+        return request.createErrorReply(
+            QDBusError::UnknownMethod,
+            QStringLiteral("No %1 at object path '%2'").arg(what, request.path()));
+    };
+    if (interface == Properties) {
+        // Get(interface, property) and Set(interface, property, value).
+        if (!(method == "Get"_L1 && signature == "ss"_L1) &&
+            !(method == "Set"_L1 && signature == "ssv"_L1))
+            return refuse(QStringLiteral("method '%1' with signature '%2' in interface '%3'")
+                              .arg(method, signature, interface));
+        interface = request.arguments().constFirst().toString();
+        method.clear();
+    }
+    if (!interface.startsWith(AtSpi))
+        return std::nullopt;
+    const Listing listed = listing(bridge.introspect(request.path()), interface, method);
+    if (!listed.interface)
+        return refuse(QStringLiteral("interface '%1'").arg(interface));
+    if (listed.arguments && *listed.arguments != signature)
+        return refuse(QStringLiteral("method '%1' with signature '%2' in interface '%3'")
+                          .arg(method, signature, interface));
+    return std::nullopt;
+}
+
 #if QT_VERSION < QT_VERSION_CHECK(6, 5, 4) || QT_VERSION == QT_VERSION_CHECK(6, 6, 0)
 #define STOPWATCH_WINDOW_EXTENTS
 // Until Qt 6.5.4, and in 6.6.0, the bridge moves only the top-left corner of an object's rectangle
@@ -81,12 +166,65 @@ QRect inWindowCoordinates(QAccessibleInterface *object)
 }
 #endif
 
+// The bridge answers true to every edit, made or not, and pads the text to insert to whatever
+// length the client gives, with up to 4 GB. The edit is made here instead, whole or not at all, and
+// the answer is true only when the text has changed into what the request asked for.
+std::optional<QDBusMessage> edit(QAccessibleInterface *object, const QDBusMessage &request)
+{
+    QAccessibleEditableTextInterface *editable = object->editableTextInterface();
+    QAccessibleTextInterface *text = object->textInterface();
+    if (!editable || !text)
+        return std::nullopt;
+    const QString &method = request.member();
+    const QList<QVariant> arguments = request.arguments();
+    const auto argument = [&arguments](int i) { return arguments.value(i).toInt(); };
+    const QString before = text->text(0, text->characterCount());
+    const auto isOffset = [&before](int offset) { return 0 <= offset && offset <= before.size(); };
+    const auto isRange = [&](int start, int end) {
+        return isOffset(start) && start <= end && isOffset(end);
+    };
+
+    // The text the request asks for, where it is possible at all.
+    std::optional<QString> wanted;
+    if (method == "InsertText"_L1 || method == "PasteText"_L1) {
+        // The first `length` characters of the text go in at the position.
+        const bool paste = method == "PasteText"_L1;
+        const QString given =
+            paste ? QGuiApplication::clipboard()->text() : arguments.value(1).toString();
+        const int position = argument(0);
+        const int length = paste ? int(given.size()) : argument(2);
+        if (isOffset(position) && 0 <= length && length <= given.size()) {
+            wanted = QString(before).insert(position, given.left(length));
+            editable->insertText(position, given.left(length));
+        }
+    } else if (method == "DeleteText"_L1 || method == "CutText"_L1) {
+        const int start = argument(0);
+        const int end = argument(1);
+        if (isRange(start, end)) {
+            wanted = QString(before).remove(start, end - start);
+            editable->deleteText(start, end);
+        }
+    } else if (method == "SetTextContents"_L1) {
+        wanted = arguments.value(0).toString();
+        editable->replaceText(0, int(before.size()), *wanted);
+    } else {
+        return std::nullopt;
+    }
+    const QString after = text->text(0, text->characterCount());
+    const bool made = wanted && after != before && after == *wanted;
+    if (made && method == "CutText"_L1)
+        QGuiApplication::clipboard()->setText(before.mid(argument(0), argument(1) - argument(0)));
+    return request.createReply(made);
+}
+
 // The answer to a request that Qt's bridge would get wrong, or nothing for one it gets right. From
 // Qt 6.4.2 to 6.8.2 at least, the bridge asks for the place of every offset in a range the client
-// names, up to 2^32 of them; pads the text to insert to whatever length the client gives, with up
-// to 4 GB; and sends no reply to GetBoundedRanges, for want of a D-Bus type for the empty list.
-std::optional<QDBusMessage> answer(const QDBusMessage &request)
+// names, up to 2^32 of them, and sends no reply to GetBoundedRanges, for want of a D-Bus type for
+// the empty list.
+std::optional<QDBusMessage> answer(const QDBusVirtualObject &bridge, const QDBusMessage &request)
 {
+    if (std::optional<QDBusMessage> refused = refusal(bridge, request))
+        return refused;
     // Requests of other interfaces go to the bridge without a look at their object.
     const bool mayGuard = request.interface() == Text || request.interface() == EditableText
 #ifdef STOPWATCH_WINDOW_EXTENTS
@@ -100,11 +238,14 @@ std::optional<QDBusMessage> answer(const QDBusMessage &request)
     const QList<QVariant> arguments = request.arguments();
     const auto argument = [&arguments](int i) { return arguments.value(i).toInt(); };
 
+    if (request.interface() == EditableText)
+        return edit(object, request);
+
     if (request.interface() == Text && object->textInterface()) {
         QAccessibleTextInterface *text = object->textInterface();
-        if (method == QLatin1StringView("GetBoundedRanges"))
+        if (method == "GetBoundedRanges"_L1)
             return request.createReply(QVariant::fromValue(QList<TextRange>()));
-        if (method == QLatin1StringView("GetRangeExtents")) {
+        if (method == "GetRangeExtents"_L1) {
             const int length = text->characterCount();
             const int start = argument(0);
             const int end = argument(1) == -1 ? length : argument(1);
@@ -115,26 +256,11 @@ std::optional<QDBusMessage> answer(const QDBusMessage &request)
         }
     }
 
-    if (request.interface() == EditableText && method == QLatin1StringView("InsertText") &&
-        object->editableTextInterface() && object->textInterface()) {
-        // The first `length` characters of the text go in at the position.
-        const int position = argument(0);
-        const QString text = arguments.value(1).toString();
-        const int length = argument(2);
-        const int before = object->textInterface()->characterCount();
-        const bool possible =
-            0 <= position && position <= before && 0 <= length && length <= text.size();
-        if (possible)
-            object->editableTextInterface()->insertText(position, text.left(length));
-        return request.createReply(possible &&
-                                   object->textInterface()->characterCount() == before + length);
-    }
-
 #ifdef STOPWATCH_WINDOW_EXTENTS
     if (request.interface() == Component) {
-        if (method == QLatin1StringView("GetExtents") && argument(0) == WindowCoordinates)
+        if (method == "GetExtents"_L1 && argument(0) == WindowCoordinates)
             return request.createReply(QVariant::fromValue(inWindowCoordinates(object)));
-        if (method == QLatin1StringView("Contains") && argument(2) == WindowCoordinates)
+        if (method == "Contains"_L1 && argument(2) == WindowCoordinates)
             return request.createReply(
                 inWindowCoordinates(object).contains(argument(0), argument(1)));
     }
@@ -153,7 +279,7 @@ public:
 
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
-        if (const std::optional<QDBusMessage> reply = answer(message))
+        if (const std::optional<QDBusMessage> reply = answer(*bridge, message))
             return connection.send(*reply);
         return bridge->handleMessage(message, connection);
     }
