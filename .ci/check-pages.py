@@ -40,7 +40,7 @@ def anchors(page):
     seen, found = {}, set()
     for line in prose(page)[0]:
         if heading := re.match(r"#{1,6} +(.*?) *#* *$", line):
-            slug = re.sub(r"[^\w\- ]", "", re.sub(r"[`*_]|\[([^]]*)\]\([^)]*\)", r"\1",
+            slug = re.sub(r"[^\w\- ]", "", re.sub(r"[`*]|\[([^]]*)\]\([^)]*\)", r"\1",
                                                    heading[1]).lower()).replace(" ", "-")
             found.add(slug if slug not in seen else f"{slug}-{seen[slug]}")
             seen[slug] = seen.get(slug, 0) + 1
