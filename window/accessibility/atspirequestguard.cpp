@@ -15,6 +15,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QGuiApplication>
+#include <QHash>
 #include <QRect>
 #include <QTimer>
 #include <QXmlStreamReader>
@@ -70,44 +71,43 @@ QAccessibleInterface *objectAt(const QString &path)
     return object && object->isValid() ? object : nullptr;
 }
 
-// What the bridge's own description of an object (its D-Bus introspection, built from the same
-// list that GetInterfaces reports) says of one interface and one of its methods.
-struct Listing
-{
-    bool interface = false;
-    std::optional<QString> arguments; // the signature the method takes, where it is listed
-};
+// An object's interfaces as the bridge describes them (its D-Bus introspection, built from the
+// same list that GetInterfaces reports), each with the arguments its methods take.
+using Description = QHash<QString, QHash<QString, QString>>;
 
-Listing listing(const QString &description, const QString &interface, const QString &method)
+Description read(const QString &introspection)
 {
-    Listing found;
-    bool inInterface = false;
-    bool inMethod = false;
-    // The description is a run of <interface> elements without a root.
-    QXmlStreamReader xml("<node>"_L1 + description + "</node>"_L1);
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        const QStringView element = xml.name();
-        if (token == QXmlStreamReader::EndElement) {
-            inMethod = inMethod && element != "method"_L1;
-            inInterface = inInterface && element != "interface"_L1;
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
+    Description description;
+    QHash<QString, QString> *methods = nullptr;
+    QString *arguments = nullptr;
+    // The introspection is a run of <interface> elements without a root.
+    QXmlStreamReader xml("<node>"_L1 + introspection + "</node>"_L1);
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+        if (xml.isEndElement() && xml.name() == "method"_L1)
+            arguments = nullptr;
+        if (!xml.isStartElement())
             continue;
         const QXmlStreamAttributes attributes = xml.attributes();
-        if (element == "interface"_L1) {
-            inInterface = attributes.value("name"_L1) == interface;
-            found.interface = found.interface || inInterface;
-        } else if (inInterface && element == "method"_L1 && attributes.value("name"_L1) == method) {
-            inMethod = true;
-            found.arguments = QString();
-        } else if (inMethod && element == "arg"_L1 &&
-                   attributes.value("direction"_L1) != "out"_L1) {
-            found.arguments->append(attributes.value("type"_L1));
-        }
+        if (xml.name() == "interface"_L1)
+            methods = &description[attributes.value("name"_L1).toString()];
+        else if (methods && xml.name() == "method"_L1)
+            arguments = &(*methods)[attributes.value("name"_L1).toString()];
+        else if (arguments && xml.name() == "arg"_L1 &&
+                 attributes.value("direction"_L1) != "out"_L1)
+            arguments->append(attributes.value("type"_L1));
     }
-    return found;
+    return description;
+}
+
+// The bridge builds each object's introspection from a few fixed parts, one for each interface, so
+// few distinct ones arise: each is read once.
+const Description &describe(const QString &introspection)
+{
+    static QHash<QString, Description> read_;
+    auto found = read_.constFind(introspection);
+    if (found == read_.cend())
+        found = read_.insert(introspection, read(introspection));
+    return *found;
 }
 
 // Qt's bridge goes by the interface a request names, not by what its object offers, and reads the
@@ -139,10 +139,12 @@ std::optional<QDBusMessage> refusal(const QDBusVirtualObject &bridge, const QDBu
     }
     if (!interface.startsWith(AtSpi))
         return std::nullopt;
-    const Listing listed = listing(bridge.introspect(request.path()), interface, method);
-    if (!listed.interface)
+    const Description &description = describe(bridge.introspect(request.path()));
+    const auto methods = description.constFind(interface);
+    if (methods == description.cend())
         return refuse(QStringLiteral("interface '%1'").arg(interface));
-    if (listed.arguments && *listed.arguments != signature)
+    const auto arguments = methods->constFind(method);
+    if (arguments != methods->cend() && *arguments != signature)
         return refuse(QStringLiteral("method '%1' with signature '%2' in interface '%3'")
                           .arg(method, signature, interface));
     return std::nullopt;
