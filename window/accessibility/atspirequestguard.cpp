@@ -139,7 +139,8 @@ std::optional<QDBusMessage> refusal(const QDBusVirtualObject &bridge, const QDBu
     }
     if (!interface.startsWith(AtSpi))
         return std::nullopt;
-    const Description &description = describe(bridge.introspect(request.path()));
+    const QString introspection = bridge.introspect(request.path());
+    const Description &description = describe(introspection);
     const auto methods = description.constFind(interface);
     if (methods == description.cend())
         return refuse(QStringLiteral("interface '%1'").arg(interface));
