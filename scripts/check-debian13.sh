@@ -69,7 +69,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
+# What another run had mounted when this one began is this run's own copy already.
 mount_in() {
+    mountpoint -q "$target$1" && return 0
     mount "${@:2}" "$target$1"
     mounted+=("$target$1")
 }
