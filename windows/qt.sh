@@ -21,12 +21,10 @@ toolchain=$cache/mingw-w64.cmake
 
 # Only what the stopwatch and its tests use: Core, Gui, Widgets, the Windows platform plugin, the
 # Windows styles and Qt Test. The rest is left out so that two busy cores build it in about an hour:
-#   opengl, vulkan, direct2d: the window paints with the raster engine through GDI.
-#   directwrite: without Direct2D, Qt 6.8.2 does not build with it: qwindowsfontdatabasebase_p.h
-#     holds a QCustomFontFileLoader for DirectWrite, which the .cpp defines only along with
-#     Direct2D. Nor does 6.4 to 6.8.2's Windows platform plugin, which asks for the DirectWrite font
-#     database whenever DirectWrite 3 is there, though Qt builds that only with Direct2D. GDI's font
-#     database and engine serve instead, as they did for Qt 6.4.
+#   opengl, vulkan: the window paints with the raster engine.
+#   direct2d1_1: the Direct2D platform plugin, which nothing loads. Direct2D itself stays: Qt 6.8.2's
+#     Gui builds for Windows only with it (its DirectWrite font database, which the Windows
+#     platform uses, and qwindowsfontdatabase_p.h need it), as Qt's own Windows builds have it.
 #   dbus, sql, network, printsupport, concurrent, xml: no part of the program uses them.
 #   qmake, androiddeployqt: the stopwatch builds with CMake, and qmake would bring its own copy of
 #     Qt Core to compile.
@@ -40,7 +38,7 @@ toolchain=$cache/mingw-w64.cmake
 #     formats without it.
 # and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
 features=(
-    opengl vulkan direct2d directwrite dbus sql network printsupport concurrent xml qmake
+    opengl vulkan direct2d1_1 dbus sql network printsupport concurrent xml qmake
     androiddeployqt freetype jpeg gif movie pdf textmarkdownreader textmarkdownwriter textodfwriter
     systemtrayicon undocommand tabletevent
     graphicsview mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
