@@ -29,6 +29,9 @@ make_wine_prefix
 # Qt's DLLs, and MinGW's beside them, on WINEPATH.
 emulator="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=$WINEDEBUG;WINEDLLOVERRIDES=$WINEDLLOVERRIDES"
 emulator+=";WINEPATH=$qt/bin;$wine"
+# Debian 13's qt6-base leaves Qt's plugins out of find_package by default
+# (enable_skip_plugins.patch), and so does the Qt built from it; the package needs their targets.
 build windows -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DSTOPWATCH_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator"
+    -DCMAKE_BUILD_TYPE=Release -DSTOPWATCH_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" \
+    -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF
 bash "$windows/package.sh" "$root/build/windows" "$root/build/windows"

@@ -21,7 +21,8 @@ toolchain=$cache/mingw-w64.cmake
 
 # Only what the stopwatch and its tests use: Core, Gui, Widgets, the Windows platform plugin, the
 # Windows styles and Qt Test. The rest is left out so that two busy cores build it in about an hour:
-#   opengl, vulkan: the window paints with the raster engine.
+#   opengl (-no-opengl, which also turns off the dynamic OpenGL that the Windows platform
+#     plugin otherwise compiles in), vulkan: the window paints with the raster engine.
 #   direct2d1_1: the Direct2D platform plugin, which nothing loads. Direct2D itself stays: Qt 6.8.2's
 #     Gui builds for Windows only with it (its DirectWrite font database, which the Windows
 #     platform uses, and qwindowsfontdatabase_p.h need it), as Qt's own Windows builds have it.
@@ -38,7 +39,7 @@ toolchain=$cache/mingw-w64.cmake
 #     formats without it.
 # and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
 features=(
-    opengl vulkan direct2d1_1 dbus sql network printsupport concurrent xml qmake
+    vulkan direct2d1_1 dbus sql network printsupport concurrent xml qmake
     androiddeployqt freetype jpeg gif movie pdf textmarkdownreader textmarkdownwriter textodfwriter
     systemtrayicon undocommand tabletevent
     graphicsview mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
@@ -47,7 +48,7 @@ features=(
 )
 configure=(
     -prefix "$prefix" -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
-    -qt-host-path /usr -release -optimize-size -shared -nomake examples -nomake tests
+    -qt-host-path /usr -release -optimize-size -shared -nomake examples -nomake tests -no-opengl
     "${features[@]/#/-no-feature-}" -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz
     -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 )
