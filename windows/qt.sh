@@ -32,8 +32,9 @@ toolchain=$cache/mingw-w64.cmake
 #   freetype: Windows draws text with GDI.
 #   tabletevent: Debian's source leaves out the Wintab headers that pen tablets need.
 #   jpeg, gif, movie, pdf, markdown, odf, systemtrayicon, undo: formats and services it never uses.
-#   graphicsview and the widgets and dialogs after it: the window has labels, a line edit and
-#     buttons only.
+#   the widgets and dialogs after systemtrayicon: the window has labels, a line edit and buttons
+#     only. Graphics View stays, since Qt 6.8.2's Windows 11 style includes its drop shadow effect
+#     (graphicseffect) whether it is built or not.
 #   style-stylesheet: nothing sets a style sheet.
 #   mimetype-database: nothing asks QMimeDatabase; the clipboard and drag and drop name their
 #     formats without it.
@@ -42,7 +43,7 @@ features=(
     vulkan direct2d1_1 dbus sql network printsupport concurrent xml qmake
     androiddeployqt freetype jpeg gif movie pdf textmarkdownreader textmarkdownwriter textodfwriter
     systemtrayicon undocommand tabletevent
-    graphicsview mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
+    mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
     columnview dial lcdnumber keysequenceedit splashscreen datawidgetmapper fontcombobox
     commandlinkbutton style-stylesheet mimetype-database
 )
