@@ -39,9 +39,21 @@ verdict() {
     return $((failures > 0))
 }
 
-# The X id of the stopwatch's window, once it is shown.
+# The X id of the stopwatch's window, once it is shown. Wine 10 may replace a window it has just
+# shown (Qt 6.8 recreates it), and a search that meets a window as it goes fails; so it searches
+# again until the window found is still there.
 stopwatch_window() {
-    as_user timeout 120 xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1
+    local id tries=0
+    while [ $((tries += 1)) -le 10 ]; do
+        id=$(as_user timeout 120 xdotool search --sync --onlyvisible --name 'QVR Stop Watch' \
+            2>/dev/null | head -n 1) || true
+        if [ -n "$id" ] && xwininfo -id "$id" >/dev/null 2>&1; then
+            echo "$id"
+            return 0
+        fi
+        sleep 1
+    done
+    return 1
 }
 client_size() {
     xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'

@@ -33,9 +33,9 @@ toolchain=$cache/mingw-w64.cmake
 #   tabletevent: Debian's source leaves out the Wintab headers that pen tablets need.
 #   jpeg, gif, movie, pdf, markdown, odf, systemtrayicon, undo: formats and services it never uses.
 #   the widgets and dialogs after systemtrayicon: the window has labels, a line edit and buttons
-#     only. Graphics View and the command link button stay, since Qt 6.8.2's Windows 11 style
-#     includes their headers (and Graphics View's drop shadow effect) whether they are built or not.
-#   style-stylesheet: nothing sets a style sheet.
+#     only. Graphics View, the command link button and style sheets stay, since Qt 6.8.2's
+#     Windows 11 style includes their headers (and Graphics View's drop shadow effect) and asks for
+#     the application's style sheet whether they are built or not.
 #   mimetype-database: nothing asks QMimeDatabase; the clipboard and drag and drop name their
 #     formats without it.
 # and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
@@ -45,7 +45,7 @@ features=(
     systemtrayicon undocommand tabletevent
     mdiarea dockwidget calendarwidget colordialog fontdialog filedialog wizard
     columnview dial lcdnumber keysequenceedit splashscreen datawidgetmapper fontcombobox
-    style-stylesheet mimetype-database
+    mimetype-database
 )
 configure=(
     -prefix "$prefix" -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-

@@ -3,7 +3,7 @@
 // control view, and prints one line per element, depth first:
 //   depth <TAB> control type <TAB> automation id <TAB> name <TAB> value <TAB> help text <TAB>
 //   the name of its label
-// with "-" where an element has no such property. windows/check-uia.sh runs it under Wine.
+// with "-" where an element gives no such property. windows/check-uia.sh runs it under Wine.
 //   uiatree.exe TITLE      (a shown top-level window whose title contains TITLE)
 // Exits 2 when no such window is found, 1 when UI Automation itself fails.
 
@@ -30,16 +30,16 @@ std::string utf8(const wchar_t *text, int length = -1)
     return result;
 }
 
-// A string property, or "-" where the element gives none (VT_EMPTY: not supported).
-std::string property(IUIAutomationElement *element, PROPERTYID id)
+// Wine 10 answers the generic GetCurrentPropertyValue and GetCachedPropertyValue with stubs; the
+// getters of the properties themselves work.
+std::string text(HRESULT (IUIAutomationElement::*getter)(BSTR *), IUIAutomationElement *element)
 {
-    VARIANT value;
-    VariantInit(&value);
-    std::string text = "-";
-    if (SUCCEEDED(element->GetCurrentPropertyValue(id, &value)) && value.vt == VT_BSTR)
-        text = utf8(value.bstrVal, static_cast<int>(SysStringLen(value.bstrVal)));
-    VariantClear(&value);
-    return text;
+    BSTR value = nullptr;
+    std::string result = "-";
+    if (SUCCEEDED((element->*getter)(&value)) && value)
+        result = utf8(value, static_cast<int>(SysStringLen(value)));
+    SysFreeString(value);
+    return result;
 }
 
 // The name of the element that labels this one (LabeledBy), or "-".
@@ -48,7 +48,7 @@ std::string labelName(IUIAutomationElement *element)
     IUIAutomationElement *label = nullptr;
     if (FAILED(element->get_CurrentLabeledBy(&label)) || !label)
         return "-";
-    std::string name = property(label, UIA_NamePropertyId);
+    const std::string name = text(&IUIAutomationElement::get_CurrentName, label);
     label->Release();
     return name;
 }
@@ -77,6 +77,23 @@ const char *controlTypeName(CONTROLTYPEID type)
     }
 }
 
+// The value of an element with the Value pattern, or "-".
+std::string value(IUIAutomationElement *element)
+{
+    IUIAutomationValuePattern *pattern = nullptr;
+    if (FAILED(element->GetCurrentPatternAs(UIA_ValuePatternId, IID_IUIAutomationValuePattern,
+                                            reinterpret_cast<void **>(&pattern))) ||
+        !pattern)
+        return "-";
+    BSTR text = nullptr;
+    std::string result = "-";
+    if (SUCCEEDED(pattern->get_CurrentValue(&text)) && text)
+        result = utf8(text, static_cast<int>(SysStringLen(text)));
+    SysFreeString(text);
+    pattern->Release();
+    return result;
+}
+
 void print(IUIAutomationElement *element, int depth)
 {
     CONTROLTYPEID type = 0;
@@ -84,19 +101,26 @@ void print(IUIAutomationElement *element, int depth)
     const char *typeName = controlTypeName(type);
     const std::string typeText = typeName ? typeName : std::to_string(type);
     std::printf("%d\t%s\t%s\t%s\t%s\t%s\t%s\n", depth, typeText.c_str(),
-                property(element, UIA_AutomationIdPropertyId).c_str(),
-                property(element, UIA_NamePropertyId).c_str(),
-                property(element, UIA_ValueValuePropertyId).c_str(),
-                property(element, UIA_HelpTextPropertyId).c_str(), labelName(element).c_str());
+                text(&IUIAutomationElement::get_CurrentAutomationId, element).c_str(),
+                text(&IUIAutomationElement::get_CurrentName, element).c_str(),
+                value(element).c_str(),
+                text(&IUIAutomationElement::get_CurrentHelpText, element).c_str(),
+                labelName(element).c_str());
 }
 
+// The control view, as screen readers walk it: the elements that are controls, each under the
+// nearest control above it. Wine 10 walks only the raw view (a walker with any other condition
+// is not implemented), so the elements that are not controls are left out here.
 void walk(IUIAutomationTreeWalker *walker, IUIAutomationElement *element, int depth)
 {
-    print(element, depth);
+    BOOL isControl = TRUE;
+    element->get_CurrentIsControlElement(&isControl);
+    if (isControl)
+        print(element, depth);
     IUIAutomationElement *child = nullptr;
     walker->GetFirstChildElement(element, &child);
     while (child) {
-        walk(walker, child, depth + 1);
+        walk(walker, child, isControl ? depth + 1 : depth);
         IUIAutomationElement *next = nullptr;
         walker->GetNextSiblingElement(child, &next);
         child->Release();
@@ -122,7 +146,7 @@ BOOL CALLBACK matchTitle(HWND window, LPARAM data)
     return TRUE;
 }
 
-int run(const std::wstring &title)
+int run(IUIAutomation *automation, const std::wstring &title)
 {
     Search search{title};
     EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
@@ -131,35 +155,24 @@ int run(const std::wstring &title)
                      utf8(title.c_str()).c_str());
         return 2;
     }
-    IUIAutomation *automation = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_CUIAutomation, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IUIAutomation, reinterpret_cast<void **>(&automation));
-    if (FAILED(result)) {
-        std::fprintf(stderr, "CUIAutomation cannot be created: 0x%08lx\n", result);
-        return 1;
-    }
-    // The control view, as screen readers walk it. Wine 10 has no ControlViewWalker property, but
-    // makes the same walker from the control view's condition.
-    IUIAutomationCondition *controlView = nullptr;
     IUIAutomationTreeWalker *walker = nullptr;
     IUIAutomationElement *window = nullptr;
-    if (FAILED(result = automation->get_ControlViewCondition(&controlView)) ||
-        FAILED(result = automation->CreateTreeWalker(controlView, &walker)) ||
-        FAILED(result = automation->ElementFromHandle(search.window, &window)) || !window) {
-        std::fprintf(stderr, "UI Automation gives no control view of the window: 0x%08lx\n",
-                     result);
-        if (walker)
-            walker->Release();
-        if (controlView)
-            controlView->Release();
-        automation->Release();
+    HRESULT result = S_OK;
+    if (FAILED(result = automation->get_RawViewWalker(&walker)) || !walker) {
+        IUIAutomationCondition *everything = nullptr;
+        if (SUCCEEDED(result = automation->CreateTrueCondition(&everything))) {
+            result = automation->CreateTreeWalker(everything, &walker);
+            everything->Release();
+        }
+    }
+    if (FAILED(result) || FAILED(result = automation->ElementFromHandle(search.window, &window)) ||
+        !window) {
+        std::fprintf(stderr, "UI Automation gives no tree of the window: 0x%08lx\n", result);
         return 1;
     }
     walk(walker, window, 0);
     window->Release();
     walker->Release();
-    controlView->Release();
-    automation->Release();
     return 0;
 }
 
@@ -173,7 +186,17 @@ int wmain(int argc, wchar_t **argv)
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
         return 1;
-    const int status = run(argv[1]);
+    IUIAutomation *automation = nullptr;
+    const HRESULT created =
+        CoCreateInstance(CLSID_CUIAutomation, nullptr, CLSCTX_INPROC_SERVER, IID_IUIAutomation,
+                         reinterpret_cast<void **>(&automation));
+    int status = 1;
+    if (SUCCEEDED(created)) {
+        status = run(automation, argv[1]);
+        automation->Release();
+    } else {
+        std::fprintf(stderr, "CUIAutomation cannot be created: 0x%08lx\n", created);
+    }
     std::fflush(stdout);
     CoUninitialize();
     return status;
