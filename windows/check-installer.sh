@@ -186,13 +186,16 @@ check "no file, folder or shortcut left" same \
     "$(diff "$work/before.files" "$work/after.files" | grep -vx '> ./windows/Installer' | grep '^[<>]')" ""
 # Left aside: the empty keys Windows Installer makes for itself at its first install (every Windows
 # has them), and the display adapters and monitors that Wine records afresh whenever its display
-# driver starts (under CurrentControlSet in Wine 8's export, ControlSet001 in Wine 10's).
+# driver starts (under CurrentControlSet in Wine 8's export, ControlSet001 in Wine 10's), and the
+# hardware Wine 10 describes afresh at each start (HKLM\Hardware, the processors' speed), which
+# Windows, too, makes anew at each boot.
 installer_keys='HKEY_LOCAL_MACHINE\\Software\\(Classes|Microsoft\\Windows\\CurrentVersion)\\Installer'
 installer_keys+='(\\(Features|Products|UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?))?'
 registry_changes() {
     diff "$work/before-$1.txt" "$work/after-$1.txt" | grep '^[<>]' |
         grep -Ev "^> \[$installer_keys\]$" |
-        grep -Ev '^[<>] \[HKEY_LOCAL_MACHINE\\System\\(CurrentControlSet|ControlSet001)\\Control\\Class\\' || true
+        grep -Ev '^[<>] \[HKEY_LOCAL_MACHINE\\System\\(CurrentControlSet|ControlSet001)\\Control\\Class\\' |
+        grep -v '^[<>] \[HKEY_LOCAL_MACHINE\\Hardware\\' || true
 }
 for hive in HKLM HKCU; do
     check "$hive as before" same "$(registry_changes $hive)" ""
