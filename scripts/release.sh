@@ -39,11 +39,15 @@ if [ -n "$(git status --porcelain)" ]; then
     exit 1
 fi
 
-# The same place build-windows.sh keeps Qt: the user's cache, even through sudo.
+# The same place build-windows.sh keeps Qt: the user's cache, even through sudo, on Debian 13; on
+# Debian 12 root's, in the Debian 13 root it builds in (windows/lib.sh).
 # shellcheck disable=SC2016 # expanded by the user's shell
 windows_qt=$(as_user sh -c 'echo "${XDG_CACHE_HOME:-$HOME/.cache}"')/qvr-stopwatch/windows/qt
+if [ "$(. /etc/os-release && echo "${VERSION_ID:-99}" | cut -d. -f1)" -lt 13 ]; then
+    windows_qt=${STOPWATCH_DEBIAN13_ROOT:-/var/cache/qvr-stopwatch/trixie}/root/.cache/qvr-stopwatch/windows/qt
+fi
 if [ "$windows" = auto ]; then
-    if [ -f "$windows_qt/bin/libwinpthread-1.dll" ]; then
+    if [ -f "$windows_qt/qvr-stopwatch-qt.txt" ]; then
         windows=yes
     else
         windows=no

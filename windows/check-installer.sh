@@ -7,8 +7,12 @@
 # replacing it and not replaced by the earlier one; and a silent uninstall, after which the
 # prefix's files and registry are as they were before the install. Exits non-zero if any check
 # fails.
+# When QVR_STOPWATCH_EARLIER_MSI names an MSI of the same version made otherwise (the one made with
+# Qt 6.4, say), that one is installed first, and the install must replace it: its files and its
+# entries.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+earlier=${QVR_STOPWATCH_EARLIER_MSI:+$(realpath "$QVR_STOPWATCH_EARLIER_MSI")}
 
 install_missing "$root/scripts/build-packages.txt" "$windows/packages.txt"
 build_dir=$root/build/windows
@@ -33,6 +37,7 @@ status_of() {
     echo "$status"
 }
 program_dir=$WINEPREFIX/drive_c/'Program Files/QVR Stopwatch'
+files() { (cd "$1" && find . -type f | LC_ALL=C sort); }
 windows_exe='C:\Program Files\QVR Stopwatch\qvr-stopwatch.exe'
 
 # The prefix as a listing of its files and an export of its registry, to compare after uninstall.
@@ -71,6 +76,8 @@ start_from_shortcut() {
     as_wine_user env -u TZ DISPLAY="$DISPLAY" "$wine" start /unix "$1" >/dev/null 2>&1
     window=$(stopwatch_window)
     sleep 2
+    # Looked up again: at 150 %, Qt 6.8 under Wine 10 replaces the first window it shows.
+    window=$(stopwatch_window)
 }
 quit() {
     xdotool windowactivate --sync "$window" 2>/dev/null || true
@@ -79,10 +86,17 @@ quit() {
 }
 
 snapshot before
+check "the MSI at most 8 MiB ($(stat -c %s "$msi") bytes)" test "$(stat -c %s "$msi")" -le $((8 << 20))
+if [ -n "$earlier" ]; then
+    echo "  first $earlier, of the same version, made otherwise:"
+    check "a silent install of the earlier MSI" \
+        same "$(status_of msiexec /i "Z:${earlier//\//\\}" /qn)" 0
+    echo "    its files: $(files "$program_dir" | sed 's|^\./||' | paste -sd ' ')"
+    echo "    its Qt6Core.dll: $(strings -el "$program_dir/Qt6Core.dll" | grep -A1 -x FileVersion | tail -n 1)"
+fi
 check "a silent install" same "$(status_of msiexec /i "Z:${msi//\//\\}" /qn)" 0
 check "the program in Program Files, in a folder of its own" test -f "$program_dir/qvr-stopwatch.exe"
-files() { (cd "$1" && find . -type f | LC_ALL=C sort); }
-check "every file of the zip installed" same "$(files "$program_dir")" \
+check "every file of the zip installed, and no other" same "$(files "$program_dir")" \
     "$(files "$build_dir/stage/$name")"
 shortcuts=$(find "$WINEPREFIX/drive_c" -name 'QVR Stop Watch.lnk')
 echo "  shortcut: ${shortcuts#"$WINEPREFIX/"}"
@@ -146,7 +160,6 @@ as_user openssl pkcs12 -export -inkey "$later/key.pem" -in "$later/cert.pem" \
 next_msi=${msi_version%.*}.$((${msi_version##*.} + 1))
 next_version=${version%.*}.$(printf '%04d' $((10#${version##*.} + 1)))
 sed -e "s/\"$msi_version\"/\"$next_msi\"/" -e "s/\"$version\"/\"$next_version\"/" \
-    -e "s/define ProductCode=\"[^\"]*\"/define ProductCode=\"$(tr a-f A-F </proc/sys/kernel/random/uuid)\"/" \
     "$build_dir/installer.wxi" | as_user tee "$later/installer.wxi" >/dev/null
 QVR_STOPWATCH_SIGN_PFX=$later/signing.pfx QVR_STOPWATCH_SIGN_PASSWORD=throwaway \
     bash "$windows/package.sh" "$build_dir" "$later" "$later" | sed 's/^/  /'
@@ -173,13 +186,16 @@ check "no file, folder or shortcut left" same \
     "$(diff "$work/before.files" "$work/after.files" | grep -vx '> ./windows/Installer' | grep '^[<>]')" ""
 # Left aside: the empty keys Windows Installer makes for itself at its first install (every Windows
 # has them), and the display adapters and monitors that Wine records afresh whenever its display
-# driver starts.
+# driver starts (under CurrentControlSet in Wine 8's export, ControlSet001 in Wine 10's), and the
+# hardware Wine 10 describes afresh at each start (HKLM\Hardware, the processors' speed), which
+# Windows, too, makes anew at each boot.
 installer_keys='HKEY_LOCAL_MACHINE\\Software\\(Classes|Microsoft\\Windows\\CurrentVersion)\\Installer'
 installer_keys+='(\\(Features|Products|UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?))?'
 registry_changes() {
     diff "$work/before-$1.txt" "$work/after-$1.txt" | grep '^[<>]' |
         grep -Ev "^> \[$installer_keys\]$" |
-        grep -v '^[<>] \[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\' || true
+        grep -Ev '^[<>] \[HKEY_LOCAL_MACHINE\\System\\(CurrentControlSet|ControlSet001)\\Control\\Class\\' |
+        grep -v '^[<>] \[HKEY_LOCAL_MACHINE\\Hardware\\' || true
 }
 for hive in HKLM HKCU; do
     check "$hive as before" same "$(registry_changes $hive)" ""

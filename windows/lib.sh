@@ -39,10 +39,79 @@ verdict() {
     return $((failures > 0))
 }
 
-# The X id of the stopwatch's window, once it is shown.
+# The X id of the stopwatch's window, once it is shown. Wine 10 may replace a window it has just
+# shown (Qt 6.8 recreates it), and a search that meets a window as it goes fails; so it searches
+# again until the window found is still there.
 stopwatch_window() {
-    as_user timeout 120 xdotool search --sync --onlyvisible --name 'QVR Stop Watch' | head -n 1
+    local id tries=0
+    while [ $((tries += 1)) -le 10 ]; do
+        id=$(as_user timeout 120 xdotool search --sync --onlyvisible --name 'QVR Stop Watch' \
+            2>/dev/null | head -n 1) || true
+        if [ -n "$id" ] && xwininfo -id "$id" >/dev/null 2>&1; then
+            echo "$id"
+            return 0
+        fi
+        sleep 1
+    done
+    return 1
 }
 client_size() {
     xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'
+}
+
+# The Windows build needs Debian 13's Qt 6.8 host tools (moc, rcc, uic), the same version as the Qt
+# it builds for Windows, and its checks need Wine 10, whose UI Automation Wine 8 lacks. Debian 12
+# has neither, so there the scripts run again in the Debian 13 root that scripts/check-debian13.sh
+# makes and keeps, in a copy of the tree of their own (/src/qvr-stopwatch-windows), which that
+# script's own runs never touch; a release (SOURCE_DATE_EPOCH set) builds afresh in
+# /src/qvr-stopwatch-release. Qt for Windows is then kept in that root's /root/.cache.
+debian13_root=${STOPWATCH_DEBIAN13_ROOT:-/var/cache/qvr-stopwatch/trixie}
+on_debian13() { [ "$(. /etc/os-release && echo "${VERSION_ID:-99}" | cut -d. -f1)" -ge 13 ]; }
+# Settings that the root's clean environment would drop, and those of them that name files, which
+# are copied into the root.
+passed_settings=(SOURCE_DATE_EPOCH QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_SIGN_PASSWORD
+    QVR_STOPWATCH_SIGN_TIMESTAMP QVR_STOPWATCH_EARLIER_MSI STOPWATCH_DEBIAN13_ROOT)
+passed_files=(QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_EARLIER_MSI)
+
+# Runs SCRIPT (one of windows/) with its arguments in the root, as root; sets debian13_copy to the
+# copy's folder as seen from here, and debian13_status to the script's exit status.
+#   run_in_debian13 SCRIPT [ARGUMENTS]
+run_in_debian13() {
+    local script=$1 copy=/src/qvr-stopwatch-windows settings name file
+    shift
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null || ! sudo -v; then
+            echo "The Windows build needs Debian 13's Qt 6.8 and Wine 10. On Debian 12 it makes and" \
+                "uses a Debian 13 root in $debian13_root, which needs root rights: run it as root," \
+                "through sudo, or as a user with sudo rights." >&2
+            exit 1
+        fi
+        for name in "${passed_files[@]}"; do
+            [ -z "${!name:-}" ] || declare -x "$name=$(realpath "${!name}")"
+        done
+        exec sudo --preserve-env="$(IFS=,; echo "${passed_settings[*]}")" -- bash "$script" "$@"
+    fi
+    if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+        copy=/src/qvr-stopwatch-release
+        rm -rf --one-file-system "${debian13_root:?}$copy/build"
+    fi
+    debian13_copy=$debian13_root$copy
+    # Makes the root when it is missing, and copies the tree.
+    STOPWATCH_DEBIAN13_COPY=$copy bash "$root/scripts/check-debian13.sh" true
+    settings=$(mktemp "$debian13_root/tmp/qvr-stopwatch-settings.XXXXXX")
+    # shellcheck disable=SC2064 # the names are fixed now
+    trap "rm -f '$settings' '$settings'.*" EXIT
+    for name in "${passed_settings[@]}"; do
+        [ -z "${!name:-}" ] || printf 'export %s=%q\n' "$name" "${!name}" >>"$settings"
+    done
+    for name in "${passed_files[@]}"; do
+        [ -n "${!name:-}" ] || continue
+        file=$settings.$name
+        install -m 600 -- "${!name}" "$file"
+        printf 'export %s=%q\n' "$name" "${file#"$debian13_root"}" >>"$settings"
+    done
+    debian13_status=0
+    STOPWATCH_DEBIAN13_COPY=$copy bash "$root/scripts/check-debian13.sh" \
+        bash -c '. "$0" && exec bash "$@"' "${settings#"$debian13_root"}" \
+        "windows/$(basename "$script")" "$@" || debian13_status=$?
 }

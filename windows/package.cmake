@@ -27,8 +27,13 @@ foreach(module Core Gui Widgets)
     stopwatch_stripped_qt(Qt6::${module} .)
 endforeach()
 stopwatch_stripped_qt(Qt6::QWindowsIntegrationPlugin platforms)
-# Buttons drawn as the user's Windows version draws them, rather than as Windows 95 did.
-stopwatch_stripped_qt(Qt6::QWindowsVistaStylePlugin styles)
+# Buttons drawn as the user's Windows version draws them, rather than as Windows 95 did: Qt 6.7's
+# modern Windows styles, windows11 on Windows 11 (which follows dark mode) and windowsvista before.
+if(NOT TARGET Qt6::QModernWindowsStylePlugin)
+    message(FATAL_ERROR "Qt ${Qt6_VERSION} has no modern Windows style plugin (qmodernwindowsstyle); \
+the Windows build needs Qt 6.7 or later")
+endif()
+stopwatch_stripped_qt(Qt6::QModernWindowsStylePlugin styles)
 # MinGW's C++ runtime, which the executable and Qt link dynamically, from beside the compiler, and
 # its stack and buffer checks, which a hardened build calls.
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll libssp-0.dll)
@@ -50,12 +55,8 @@ ${STOPWATCH_DISPLAY_VERSION}, nor in the installer's")
 endif()
 set(STOPWATCH_MSI_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_TWEAK}")
 # One for every version of the program ever installed, so that a later version finds and replaces
-# an earlier one.
+# an earlier one. The product code is derived from the version and the files (components.cmake).
 set(STOPWATCH_UPGRADE_CODE 90B0C4A6-55CB-4986-A640-A6E91B61958A)
-# One per version, derived from it, so that a rebuild of the same version is the same product:
-# installing it again leaves one entry rather than two.
-string(UUID STOPWATCH_PRODUCT_CODE NAMESPACE ${STOPWATCH_UPGRADE_CODE}
-       NAME ${STOPWATCH_MSI_VERSION} TYPE SHA1 UPPER)
 set(STOPWATCH_PACKAGE_NAME ${STOPWATCH_EXECUTABLE}-${STOPWATCH_DISPLAY_VERSION}-windows-x64)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/installer.wxi.in installer.wxi @ONLY)
 file(WRITE ${CMAKE_BINARY_DIR}/package-name "${STOPWATCH_PACKAGE_NAME}\n")

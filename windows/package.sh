@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Packages a Windows build: lays out the program without symbols (cmake --install --strip), signs
-# the executable, zips the folder, makes the MSI from windows/qvr-stopwatch.wxs with wixl, and signs
-# that. build.sh runs it; check.sh runs it again with a throwaway certificate.
+# the executable, zips the folder, makes the MSI from windows/qvr-stopwatch.wxs and the components
+# that windows/components.cmake writes from that folder with wixl, and signs that. build.sh runs it;
+# check-installer.sh runs it again with a throwaway certificate.
 #   package.sh BUILD_FOLDER OUTPUT_FOLDER [INSTALLER_WXI_FOLDER]
 # The installer's names and numbers come from the build's installer.wxi unless another folder holds
 # the one to use (check-installer.sh makes a later version that way).
@@ -61,9 +62,13 @@ at_release_time=()
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
     at_release_time=(faketime -f "@$(date -d "@$SOURCE_DATE_EPOCH" '+%F %T')")
 fi
-(cd "$out" && as_user "${at_release_time[@]}" wixl --arch x64 --includedir "$wxi_dir" --define "StageDir=stage/$name" \
-    --define "IconFile=$icon" \
+components=$out/components.wxs
+as_user cmake -DSTAGE="$stage/$name" -DWXI="$wxi_dir/installer.wxi" -DOUTPUT="$components" \
+    -P "$windows/components.cmake"
+(cd "$out" && as_user "${at_release_time[@]}" wixl --arch x64 --includedir "$wxi_dir" \
+    --define "StageDir=stage/$name" --define "IconFile=$icon" \
+    --define "ProductCode=$(cat "$components.product-code")" \
     --define "SizeKiB=$(du -sk --apparent-size "$stage/$name" | cut -f1)" \
-    --output "$msi" "$windows/qvr-stopwatch.wxs")
+    --output "$msi" "$windows/qvr-stopwatch.wxs" "$components")
 sign "$msi"
 ls -l "$zip" "$msi"
