@@ -148,19 +148,38 @@ int AccessibleNameBox::characterCount() const
     return int(box()->text().size());
 }
 
-QRect AccessibleNameBox::characterRect(int offset) const
+qreal AccessibleNameBox::xOf(int offset) const
 {
     const QString text = box()->text();
-    if (offset < 0 || offset >= text.size())
+    const Qt::LayoutDirection direction = box()->layoutDirection();
+    if (layout.text() != text || layout.font() != box()->font() ||
+        layout.textOption().textDirection() != direction || layout.lineCount() != 1) {
+        QTextOption option;
+        option.setTextDirection(direction);
+        option.setFlags(QTextOption::IncludeTrailingSpaces);
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setText(text);
+        layout.setFont(box()->font());
+        layout.setTextOption(option);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+    }
+    return layout.lineAt(0).cursorToX(offset);
+}
+
+QRect AccessibleNameBox::characterRect(int offset) const
+{
+    if (offset < 0 || offset >= characterCount())
         return QRect();
     // Measured from the cursor, whose place the box knows however far its text is scrolled.
     const QRect cursor = box()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const QFontMetrics metrics(box()->font());
-    const int cursorAt = box()->cursorPosition();
-    const int x = cursor.x() + metrics.horizontalAdvance(text.left(offset)) -
-                  metrics.horizontalAdvance(text.left(cursorAt));
-    const QRect character(x, cursor.y(), metrics.horizontalAdvance(text.mid(offset, 1)),
-                          cursor.height());
+    const qreal from = cursor.x() - xOf(box()->cursorPosition());
+    // Right to left, a character's end lies before its start.
+    const int start = qRound(from + xOf(offset));
+    const int end = qRound(from + xOf(offset + 1));
+    const QRect character(qMin(start, end), cursor.y(), qAbs(end - start), cursor.height());
     return character.translated(box()->mapToGlobal(QPoint(0, 0)));
 }
 

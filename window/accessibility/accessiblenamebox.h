@@ -4,6 +4,8 @@
 #include "textboundaries.h"
 
 #include <QAccessibleWidget>
+#include <QFont>
+#include <QTextLayout>
 
 class QLineEdit;
 
@@ -52,4 +54,10 @@ private:
     QLineEdit *box() const;
     QString item(TextItem which, int offset, QAccessible::TextBoundaryType boundary,
                  int *startOffset, int *endOffset) const;
+    qreal xOf(int offset) const;
+
+    // The name laid out on one line as the box lays it out, kept until the name, its font or its
+    // direction changes: a character's place is then read off it, where measuring the text before
+    // it each time would cost a second a request for a name of a few thousand characters.
+    mutable QTextLayout layout;
 };

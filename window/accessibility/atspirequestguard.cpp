@@ -5,6 +5,7 @@
 
 #ifdef STOPWATCH_ATSPI
 
+#include "atspiregistration.h"
 #include "qtatspibus.h"
 
 #include <QClipboard>
@@ -151,21 +152,28 @@ std::optional<QDBusMessage> refusal(const QDBusVirtualObject &bridge, const QDBu
     return std::nullopt;
 }
 
-#if QT_VERSION < QT_VERSION_CHECK(6, 5, 4) || QT_VERSION == QT_VERSION_CHECK(6, 6, 0)
-#define STOPWATCH_WINDOW_EXTENTS
-// Until Qt 6.5.4, and in 6.6.0, the bridge moves only the top-left corner of an object's rectangle
-// into window coordinates (QTBUG-106527), which leaves its size too large by the window's place on
-// the screen. The window is the nearest frame or dialog, as the bridge finds it.
-const QString Component = QStringLiteral("org.a11y.atspi.Component");
 constexpr int WindowCoordinates = 1; // ATSPI_COORD_TYPE_WINDOW
 
-QRect inWindowCoordinates(QAccessibleInterface *object)
+// The window's place on the screen, from which window coordinates count. The window is the nearest
+// frame or dialog, as the bridge finds it.
+QPoint windowOrigin(QAccessibleInterface *object)
 {
     QAccessibleInterface *window = object;
     while (window && window->role() != QAccessible::Window && window->role() != QAccessible::Dialog)
         window = window->parent();
-    const QRect rect = object->rect();
-    return window ? rect.translated(-window->rect().topLeft()) : rect;
+    return window ? window->rect().topLeft() : QPoint();
+}
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 5, 4) || QT_VERSION == QT_VERSION_CHECK(6, 6, 0)
+#define STOPWATCH_WINDOW_EXTENTS
+// Until Qt 6.5.4, and in 6.6.0, the bridge moves only the top-left corner of an object's rectangle
+// into window coordinates (QTBUG-106527), which leaves its size too large by the window's place on
+// the screen.
+const QString Component = QStringLiteral("org.a11y.atspi.Component");
+
+QRect inWindowCoordinates(QAccessibleInterface *object)
+{
+    return object->rect().translated(-windowOrigin(object));
 }
 #endif
 
@@ -222,8 +230,8 @@ std::optional<QDBusMessage> edit(QAccessibleInterface *object, const QDBusMessag
 
 // The answer to a request that Qt's bridge would get wrong, or nothing for one it gets right. From
 // Qt 6.4.2 to 6.8.2 at least, the bridge asks for the place of every offset in a range the client
-// names, up to 2^32 of them, and sends no reply to GetBoundedRanges, for want of a D-Bus type for
-// the empty list.
+// names, up to 2^32 of them, one past the range's end included, and sends no reply to
+// GetBoundedRanges, for want of a D-Bus type for the empty list.
 std::optional<QDBusMessage> answer(const QDBusVirtualObject &bridge, const QDBusMessage &request)
 {
     if (std::optional<QDBusMessage> refused = refusal(bridge, request))
@@ -252,10 +260,18 @@ std::optional<QDBusMessage> answer(const QDBusVirtualObject &bridge, const QDBus
             const int length = text->characterCount();
             const int start = argument(0);
             const int end = argument(1) == -1 ? length : argument(1);
-            if (0 <= start && start <= end && end <= length)
+            if (!(0 <= start && start < end && end <= length))
+                // What the bridge answers for an empty range.
+                return request.createReply(QList<QVariant>{-1, -1, 0, 0});
+            if (object->state().multiLine)
                 return std::nullopt;
-            // What the bridge answers for an empty range.
-            return request.createReply(QList<QVariant>{-1, -1, 0, 0});
+            // On one line, a range reaches from its first character to its last: measuring each
+            // character between them, as the bridge does, would take minutes for a long name.
+            QRect range = text->characterRect(start) | text->characterRect(end - 1);
+            if (argument(2) == WindowCoordinates)
+                range.translate(-windowOrigin(object));
+            return request.createReply(
+                QList<QVariant>{range.x(), range.y(), range.width(), range.height()});
         }
     }
 
@@ -316,7 +332,10 @@ class BridgeWatch : public QAccessible::ActivationObserver
     {
         // Called just before the bridge registers itself.
         if (active)
-            QTimer::singleShot(0, guardBridge);
+            QTimer::singleShot(0, [] {
+                guardBridge();
+                rejoinRestartedRegistry();
+            });
     }
 };
 
@@ -326,8 +345,10 @@ void guardAssistiveRequests()
 {
     static BridgeWatch watch;
     QAccessible::installActivationObserver(&watch);
-    if (QAccessible::isActive())
+    if (QAccessible::isActive()) {
         guardBridge();
+        rejoinRestartedRegistry();
+    }
 }
 
 #else

@@ -7,10 +7,7 @@
 
 #include "qtatspibus.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDBusVariant>
 
 namespace {
@@ -24,13 +21,9 @@ bool sendName(QAccessibleInterface *object)
     QDBusMessage event = QDBusMessage::createSignal(
         QtAtSpiObjects + u'/' + QString::number(QAccessible::uniqueId(object)),
         QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("PropertyChange"));
-    QDBusArgument application;
-    application.beginStructure();
-    application << bus.baseService() << QDBusObjectPath(QtAtSpiObjects + QStringLiteral("/root"));
-    application.endStructure();
     event << QStringLiteral("accessible-name") << 0 << 0
           << QVariant::fromValue(QDBusVariant(object->text(QAccessible::Name)))
-          << QVariant::fromValue(application);
+          << QVariant::fromValue(applicationReference(bus));
     return bus.send(event);
 }
 
