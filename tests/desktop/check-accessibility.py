@@ -6,6 +6,8 @@ Run by check-accessibility.sh inside a private D-Bus session with the program al
 Exits 1 when something a screen reader user needs is missing, or a request at the edges of what
 AT-SPI allows goes unanswered, changes what it should not or costs the program memory.
 """
+import os
+import signal
 import sys
 import time
 
@@ -29,6 +31,100 @@ def a11y_bus():
     return Gio.DBusConnection.new_for_address_sync(
         address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
         | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
+
+
+REGISTRY, ROOT = "org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"
+
+
+def call(bus, name, path, interface, method, arguments=None, answer=None):
+    return bus.call_sync(name, path, interface, method, arguments,
+                         GLib.VariantType(answer) if answer else None, 0, 1000).unpack()
+
+
+def listed(bus):
+    """The bus names of the applications the registry lists, as a new screen reader finds them;
+    asking starts a registry that is not running, as any client's request does."""
+    try:
+        children = call(bus, REGISTRY, ROOT, "org.a11y.atspi.Accessible", "GetChildren", None,
+                        "(a(so))")[0]
+    except GLib.Error:
+        return []
+    names = []
+    for name, path in children:
+        try:
+            if call(bus, name, path, "org.freedesktop.DBus.Properties", "Get",
+                    GLib.Variant("(ss)", ("org.a11y.atspi.Accessible", "Name")))[0] == APP_NAME:
+                names.append(name)
+        except GLib.Error:
+            pass
+    return names
+
+
+def listed_within(bus, seconds):
+    """How long the program took to be listed, or None when it was not listed in time."""
+    started = time.monotonic()
+    while time.monotonic() < started + seconds:
+        if listed(bus):
+            return time.monotonic() - started
+        time.sleep(0.05)
+    return None
+
+
+def set_status(session, **values):
+    """Sets the session's accessibility status as a screen reader and the desktop do."""
+    for name, value in values.items():
+        call(session, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
+             GLib.Variant("(ssv)", ("org.a11y.Status", name, GLib.Variant("b", value))))
+
+
+def turned_on_while_running():
+    """The program started with accessibility off is listed once a screen reader turns it on, and
+    again after it is turned off and on."""
+    session, bus = Gio.bus_get_sync(Gio.BusType.SESSION), a11y_bus()
+    set_status(session, ScreenReaderEnabled=True)
+    took = listed_within(bus, 5)
+    check(took is not None, f"listed {took and round(took, 2)} s after a screen reader turned on")
+    set_status(session, ScreenReaderEnabled=False, IsEnabled=False)
+    time.sleep(0.5)
+    set_status(session, IsEnabled=True)
+    took = listed_within(bus, 5)
+    check(took is not None, f"listed {took and round(took, 2)} s after accessibility turned off "
+                            f"and on again")
+
+
+def resident_memory(pid):
+    with open(f"/proc/{pid}/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
+
+
+def registry_restarts(pid, rounds=10):
+    """Each time the registry ends and another starts, the program is listed again at once, once,
+    and reads as before; the restarts cost it no memory."""
+    bus = a11y_bus()
+    before, times = resident_memory(pid), []
+    for _ in range(rounds):
+        registry = call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                        "org.freedesktop.DBus", "GetConnectionUnixProcessID",
+                        GLib.Variant("(s)", (REGISTRY,)), "(u)")[0]
+        os.kill(registry, signal.SIGTERM)
+        while call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                   "NameHasOwner", GLib.Variant("(s)", (REGISTRY,)), "(b)")[0]:
+            time.sleep(0.01)
+        times.append(listed_within(bus, 5))
+    check(None not in times, f"listed again after each of {rounds} registry restarts, within "
+                             f"{max(t or 99 for t in times):.2f} s")
+    names = listed(bus)
+    check(len(names) == 1, f"listed once after them: {names}")
+    if names:
+        window = call(bus, names[0], ROOT, "org.a11y.atspi.Accessible", "GetChildAtIndex",
+                      GLib.Variant("(i)", (0,)), "((so))")[0]
+        shown = [call(bus, *child, "org.freedesktop.DBus.Properties", "Get",
+                      GLib.Variant("(ss)", ("org.a11y.atspi.Accessible", "Name")))[0]
+                 for child in call(bus, *window, "org.a11y.atspi.Accessible", "GetChildren", None,
+                                   "(a(so))")[0]]
+        check(any(TIME.match(name) for name in shown), f"a time read after them: {shown}")
+    grown = resident_memory(pid) - before
+    check(grown < 1024, f"resident memory grew by {grown} kB over the restarts")
 
 
 def ask(bus, accessible, interface, method, signature, *arguments):
@@ -136,7 +232,51 @@ def requests_at_the_edges(pid, window, box):
               f"{accessible.name!r} ends at its right edge in window coordinates")
 
 
+def a_name_as_long_as_the_box_takes(bus, box):
+    """Every request about the longest name the box takes is answered within a second (each would
+    take minutes if each character of a range were measured from the name's start), and where the
+    box shows the same text as for a short name, its places are the same."""
+    longest = 32767
+    name = box.queryText().getText(0, -1)
+    # Wider than the box, so that either name shows its end. The filler's width is a whole number
+    # of pixels (a multiple of 64 characters, glyph advances being 64ths of a pixel), so the two
+    # names' ends are laid out alike to the pixel.
+    tail = " " + " ".join(f"task {i}" for i in range(60))
+    tail = tail.ljust(longest % 64 + 64 * ((len(tail) + 63) // 64), ".")
+    found = {}
+    for text in (tail, "x" * (longest - len(tail)) + tail):
+        n = len(text)
+        ask(bus, box, "EditableText", "SetTextContents", "(s)", text)
+        x, y, width, height = ask(bus, box, "Component", "GetExtents", "(u)", SCREEN)[0]
+        requests = {"whole": ("GetRangeExtents", "(iiu)", 0, -1, SCREEN),
+                    "end": ("GetRangeExtents", "(iiu)", n - 100, n, SCREEN),
+                    "last": ("GetCharacterExtents", "(iu)", n - 1, SCREEN),
+                    "at left": ("GetOffsetAtPoint", "(iiu)", x + 4, y + height // 2, SCREEN),
+                    "at right": ("GetOffsetAtPoint", "(iiu)", x + width - 4, y + height // 2,
+                                 SCREEN)}
+        answers, slowest = {}, 0
+        for key, request in requests.items():
+            started = time.monotonic()
+            answers[key] = ask(bus, box, "Text", *request)
+            slowest = max(slowest, time.monotonic() - started)
+        found[n] = answers
+        print(f"a name of {n} characters: every request answered within {slowest:.3f} s")
+    short, long = found[len(tail)], found[longest]
+    shift = longest - len(tail)
+    for key in ("end", "last"):
+        check(long[key] == short[key], f"{key} of the long name {long[key]}, of the short {short[key]}")
+    for key in ("at left", "at right"):
+        check(long[key] and short[key] and long[key][0] == short[key][0] + shift,
+              f"offset {key} {long[key]} in the long name, {short[key]} + {shift} in the short")
+    if long["whole"] and short["whole"]:
+        (lx, _, lw, _), (sx, _, sw, _) = long["whole"], short["whole"]
+        check(lx + lw == sx + sw and lw > sw + shift,
+              f"the long name reaches from {lx} to {lx + lw}, the short from {sx} to {sx + sw}")
+    ask(bus, box, "EditableText", "SetTextContents", "(s)", name)
+
+
 def main(pid):
+    turned_on_while_running()
     app = find_application(timeout=15)
     if not check(app is not None, f"application {APP_NAME!r} on the accessibility bus"):
         return 1
@@ -162,6 +302,7 @@ def main(pid):
         return 1
     if texts:
         requests_at_the_edges(pid, window, texts[0])
+        a_name_as_long_as_the_box_takes(a11y_bus(), texts[0])
     # The times are refreshed once a second; 1.5 s brings at least one refresh.
     time.sleep(1.5)
 
@@ -178,6 +319,7 @@ def main(pid):
               f"{caption!r} is the label for {label_for}")
         labelled = [t.name for t in times if caption in related(t, pyatspi.RELATION_LABELLED_BY)]
         check(len(labelled) == 1, f"{caption!r} labels the time {labelled}")
+    registry_restarts(pid)
     return verdict()
 
 

@@ -66,6 +66,7 @@ preload_for() {
 if [ "${1:-}" = --in-session ]; then
     program=$2 app_id=$3 log=$4
     start_accessibility_bus
+    screen_reader_on
     QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 LD_PRELOAD=$(preload_for "$program") "$program" \
         2>"$log" &
     pid=$!
