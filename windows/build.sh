@@ -3,7 +3,7 @@
 # Cross-builds the stopwatch and its tests for 64-bit Windows into build/windows, then makes what a
 # Windows user installs (windows/package.sh): build/windows/qvr-stopwatch-<version>-windows-x64.zip
 # and .msi, signed when a certificate is given (see package.sh). The first run also builds Qt 6.8
-# for Windows from Debian 13's source into a cache folder (docs/WINDOWS.md says how long); later
+# for Windows from Debian 13's source into a cache folder (README.md says how long); later
 # runs reuse it. On Debian 12 it runs in a Debian 13 root (see run_in_debian13 in lib.sh), and
 # copies the zip and the MSI out of it into build/windows.
 set -euo pipefail

@@ -20,7 +20,7 @@ source_dir=$cache/src/qt6-base-$upstream
 toolchain=$cache/mingw-w64.cmake
 
 # Only what the stopwatch and its tests use: Core, Gui, Widgets, the Windows platform plugin, the
-# Windows styles and Qt Test. The rest is left out, to shorten the build (docs/WINDOWS.md says how
+# Windows styles and Qt Test. The rest is left out, to shorten the build (README.md says how
 # long it takes):
 #   opengl, vulkan: the window paints with the raster engine.
 #   direct2d1_1: the Direct2D platform plugin, which nothing loads.
