@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 as_user x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
     -o "$work/uiatree.exe" "$windows/uiatree.cpp" -lole32 -loleaut32 -luuid
 
-# The window's control view, one element a line: depth, control type, automation id, name, value,
+# The window's controls, one element a line: depth, control type, automation id, name, value,
 # help text and the name of its label, tab-separated; shown as it is read.
 tree=$work/tree.txt
 read_tree() {
