@@ -7,6 +7,9 @@ text or in code blocks, is in the repository (tracked by git). A repository path
 `tests/lsan.supp`, `.ci/run`; `*` matches as in the shell) and that git does not ignore: what builds
 and runs make (`build/asan`, `bench/results/`), installed paths (`/usr/bin/...`) and bare file
 names are left alone.
+It also holds the table of workarounds in docs/ARCHITECTURE.md to the code, both ways: every tracked
+file with a comment that starts with the marker word (MARKER below) is named in the table's Where
+column, and every file named there holds such a comment.
 Prints each fault and exits 1 if there is one."""
 import fnmatch
 import pathlib
@@ -75,6 +78,45 @@ for page in pages:
             if not any(fnmatch.fnmatchcase(k, pattern) for k in known):
                 faults.append(f"{name}: `{word}` is not in the repository")
 
-found = f"{len(pages)} pages, {links} links, {paths} repository paths: all found"
+MARKER = "Workaround:"
+# A comment that starts with the marker, in C++, CMake, shell, Python, XML or a suppression list.
+marked_comment = re.compile(r"(#|//|/\*|<!--) *" + MARKER)
+table_page = top / "docs" / "ARCHITECTURE.md"
+pages_and_check = {str(page.relative_to(top)) for page in pages} | {".ci/check-pages.py"}
+marked = set()
+for file in tracked:
+    path = top / file
+    if file not in pages_and_check and path.is_file() and not path.is_symlink():
+        if marked_comment.search(path.read_bytes().decode("utf-8", "replace")):
+            marked.add(file)
+
+
+def table_files():
+    """The repository files named in backticks in the Where column of the table under the
+    Workarounds heading."""
+    named, section, where = set(), False, None
+    for line in prose(table_page)[0]:
+        if line.startswith("## "):
+            section = line.strip() == "## Workarounds"
+        elif section and line.startswith("|"):
+            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            if where is None:
+                where = cells.index("Where")
+            elif not set(line) <= set("|-: "):
+                for span in re.findall(r"`([^`]+)`", cells[where]):
+                    named.update(w for w in span.split() if w in tracked)
+    return named
+
+
+listed = table_files()
+for file in sorted(marked - listed):
+    faults.append(f"{file}: holds a {MARKER} comment, but the workaround table in "
+                  f"{table_page.relative_to(top)} does not name it")
+for file in sorted(listed - marked):
+    faults.append(f"{table_page.relative_to(top)}: the workaround table names {file}, which holds "
+                  f"no {MARKER} comment")
+
+found = (f"{len(pages)} pages, {links} links, {paths} repository paths: all found; "
+         f"{len(marked)} files with workarounds, each in the table")
 print("\n".join(faults) or found)
 sys.exit(1 if faults else 0)

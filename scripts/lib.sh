@@ -41,9 +41,11 @@ install_missing() {
         "${missing[@]}" </dev/null
 }
 
-# Configures and builds into build/<name>, passing any further arguments to CMake. Configuring an
-# existing folder again takes under a second, and keeps it building after a source file moves:
-# CMake 3.31 with Ninja (Debian 13) otherwise stops at the file's old name before regenerating.
+# Configures and builds into build/<name>, passing any further arguments to CMake.
+# Workaround: configuring an existing folder again takes under a second, and keeps it building
+# after a source file moves: CMake 3.31 with Ninja (Debian 13; not seen with 3.25) otherwise stops
+# at the file's old name in AUTOGEN's dependencies before regenerating. Can go when, in Debian 13's
+# root, a build folder whose source file was moved (git mv) builds with cmake --build alone.
 build() {
     local dir="$root/build/$1"
     shift

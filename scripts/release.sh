@@ -52,7 +52,7 @@ if [ "$windows" = auto ]; then
     else
         windows=no
         echo "Windows files skipped: Qt for Windows is not built in $windows_qt."
-        echo "  bash scripts/release.sh --windows builds it first (about an hour on two cores)."
+        echo "  bash scripts/release.sh --windows builds it first (README.md says how long)."
     fi
 fi
 

@@ -6,8 +6,9 @@
 namespace timing {
 
 // The running total of a stopwatch that survives pauses. Totals are recomputed from clock readings
-// at every tick rather than counted, so a late tick delays the display but never changes the
-// figure.
+// at every tick rather than counted, so a late tick only delays the display of a running total. A
+// pause keeps the last tick's total, so a tick that comes late just before it leaves the paused
+// total lower.
 class TimingState
 {
 public:

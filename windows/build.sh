@@ -3,7 +3,7 @@
 # Cross-builds the stopwatch and its tests for 64-bit Windows into build/windows, then makes what a
 # Windows user installs (windows/package.sh): build/windows/qvr-stopwatch-<version>-windows-x64.zip
 # and .msi, signed when a certificate is given (see package.sh). The first run also builds Qt 6.8
-# for Windows from Debian 13's source into a cache folder (an hour or more on two cores); later
+# for Windows from Debian 13's source into a cache folder (README.md says how long); later
 # runs reuse it. On Debian 12 it runs in a Debian 13 root (see run_in_debian13 in lib.sh), and
 # copies the zip and the MSI out of it into build/windows.
 set -euo pipefail
@@ -29,8 +29,10 @@ make_wine_prefix
 # Qt's DLLs, and MinGW's beside them, on WINEPATH.
 emulator="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=$WINEDEBUG;WINEDLLOVERRIDES=$WINEDLLOVERRIDES"
 emulator+=";WINEPATH=$qt/bin;$wine"
-# Debian 13's qt6-base leaves Qt's plugins out of find_package by default
-# (enable_skip_plugins.patch), and so does the Qt built from it; the package needs their targets.
+# Workaround: Debian's enable_skip_plugins.patch (in Debian 13's qt6-base 6.8.2, which apt-get
+# source applies) leaves Qt's plugins out of find_package by default, and so does the Qt built from
+# it; the package needs their targets. Can go when qt.sh builds from a qt6-base without that patch,
+# or when the build finds the platform plugin's target without this option.
 build windows -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DSTOPWATCH_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator" \
     -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF

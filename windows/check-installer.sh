@@ -71,12 +71,14 @@ shown() { uninstall_entries | awk -F '\t' -v OFS='\t' '$1 == "shown" { print $2,
 hidden_versions() { uninstall_entries | awk -F '\t' '$1 == "hidden" { print $2 }'; }
 
 # Starts the program through the shortcut and waits for its window.
-# Without TZ, as on Windows, where the C runtime would read a Unix TZ in its own syntax.
+# Workaround: without TZ, which Wine 10 would hand on from Unix, as on Windows, where the C runtime
+# would read a Unix TZ in its own syntax (see check.sh).
 start_from_shortcut() {
     as_wine_user env -u TZ DISPLAY="$DISPLAY" "$wine" start /unix "$1" >/dev/null 2>&1
     window=$(stopwatch_window)
     sleep 2
-    # Looked up again: at 150 %, Qt 6.8 under Wine 10 replaces the first window it shows.
+    # Workaround: looked up again, since at 150 % Qt 6.8 under Wine 10 replaces the first window it
+    # shows (see stopwatch_window in lib.sh).
     window=$(stopwatch_window)
 }
 quit() {
@@ -98,6 +100,9 @@ check "a silent install" same "$(status_of msiexec /i "Z:${msi//\//\\}" /qn)" 0
 check "the program in Program Files, in a folder of its own" test -f "$program_dir/qvr-stopwatch.exe"
 check "every file of the zip installed, and no other" same "$(files "$program_dir")" \
     "$(files "$build_dir/stage/$name")"
+# Workaround: Wine (8 and 10) files a per-machine install's shortcut under the user's Start menu,
+# not the common one Windows uses, so it is looked for anywhere. Can go when Wine puts it in
+# ProgramData\Microsoft\Windows\Start Menu; the search can then name that folder.
 shortcuts=$(find "$WINEPREFIX/drive_c" -name 'QVR Stop Watch.lnk')
 echo "  shortcut: ${shortcuts#"$WINEPREFIX/"}"
 check "one Start menu shortcut, QVR Stop Watch" same "$(grep -c . <<<"$shortcuts")" 1
@@ -185,10 +190,12 @@ check "no entry left" same "$(uninstall_entries)" ""
 check "no file, folder or shortcut left" same \
     "$(diff "$work/before.files" "$work/after.files" | grep -vx '> ./windows/Installer' | grep '^[<>]')" ""
 # Left aside: the empty keys Windows Installer makes for itself at its first install (every Windows
-# has them), and the display adapters and monitors that Wine records afresh whenever its display
-# driver starts (under CurrentControlSet in Wine 8's export, ControlSet001 in Wine 10's), and the
-# hardware Wine 10 describes afresh at each start (HKLM\Hardware, the processors' speed), which
-# Windows, too, makes anew at each boot.
+# has them).
+# Workaround: also left aside, the display adapters and monitors that Wine records afresh whenever
+# its display driver starts (under CurrentControlSet in Wine 8's export, ControlSet001 in Wine
+# 10's), and the hardware Wine 10 describes afresh at each start (HKLM\Hardware, the processors'
+# speed), which Windows, too, makes anew at each boot. Can go when the two registry comparisons pass
+# without the last two patterns below.
 installer_keys='HKEY_LOCAL_MACHINE\\Software\\(Classes|Microsoft\\Windows\\CurrentVersion)\\Installer'
 installer_keys+='(\\(Features|Products|UpgradeCodes|UserData(\\S-1-5-18(\\(Components|Products))?)?))?'
 registry_changes() {

@@ -31,6 +31,7 @@ for version in 10 11; do
         win reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
             /v AppsUseLightTheme /t REG_DWORD /d "$([ $mode = light ] && echo 1 || echo 0)" /f
         echo "== Windows $version, $mode"
+        # Workaround: without the Unix TZ, which Wine 10 would hand on (see check.sh).
         (cd "$folder" && as_wine_user env -u TZ DISPLAY="$DISPLAY" "$wine" qvr-stopwatch.exe \
             >/dev/null 2>&1) &
         stopwatch=$!

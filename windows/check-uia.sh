@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # What a Windows screen reader reads of the stopwatch: windows/uiatree.cpp, a UI Automation client
-# cross-built with MinGW-w64, walks the window's control view under Wine as Narrator and NVDA do,
-# before Start, after a name and Enter, after Space on Stop Timer and after Space on Continue. It
-# checks the window's name, the name box as an edit named Name, the four buttons by name, and the
-# three times, empty before Start and " hh:mm:ss " after. Wine 8 has no UI Automation client
-# (CUIAutomation is not registered); Wine 10 has one. check.sh runs it with the folder of the
-# unpacked zip, on its X display.
+# cross-built with MinGW-w64, walks the window under Wine and keeps the elements that are controls,
+# as Narrator and NVDA do. Before Start and after a name and Enter it compares the window's name,
+# the name box as an edit named Name, the four buttons by name, the three captions and the three
+# times, empty before Start and " hh:mm:ss " after; after Space on Stop Timer and after Space on
+# Continue, the buttons' names. Wine 8 has no UI Automation client (CUIAutomation is not
+# registered); Wine 10 has one. check.sh runs it with the folder of the unpacked zip, on its X
+# display.
 #   check-uia.sh FOLDER
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -17,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 as_user x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
     -o "$work/uiatree.exe" "$windows/uiatree.cpp" -lole32 -loleaut32 -luuid
 
-# The window's control view, one element a line: depth, control type, automation id, name, value,
+# The window's controls, one element a line: depth, control type, automation id, name, value,
 # help text and the name of its label, tab-separated; shown as it is read.
 tree=$work/tree.txt
 read_tree() {
@@ -35,6 +36,7 @@ times() {
     names_of Text | grep -vxE 'Beginning Time|Ending Time|Total Elapsed Time' | paste -sd '|'
 }
 
+# Workaround: without the Unix TZ, which Wine 10 would hand on (see check.sh).
 (cd "$folder" && as_wine_user env -u TZ DISPLAY="$DISPLAY" "$wine" qvr-stopwatch.exe \
     >/dev/null 2>&1) &
 stopwatch=$!

@@ -70,9 +70,10 @@ check "the modern Windows style shipped (styles/qmodernwindowsstyle.dll)" \
     test -f "$folder/styles/qmodernwindowsstyle.dll"
 
 log=$work/ticks.log
-# Wine hands the Unix TZ on to Windows programs, whose C runtime would read "Europe/Berlin" in its
-# own syntax and get it wrong. A Windows user has no TZ, so cmd clears it, and the program follows
-# the system's zone as it does for them.
+# Workaround: Wine (10, in Debian 13) hands the Unix TZ on to Windows programs, whose C runtime
+# would read "Europe/Berlin" in its own syntax and get it wrong. A Windows user has no TZ, so cmd
+# clears it, and the program follows the system's zone as it does for them. Can go when this check's
+# current time passes with TZ left to the program.
 (cd "$folder" && as_wine_user env DISPLAY="$DISPLAY" TZ="$TZ" \
     QVR_STOPWATCH_TICK_LOG="Z:${log//\//\\}" "$wine" cmd /c 'set TZ=& qvr-stopwatch.exe') &
 stopwatch=$!

@@ -20,25 +20,41 @@ source_dir=$cache/src/qt6-base-$upstream
 toolchain=$cache/mingw-w64.cmake
 
 # Only what the stopwatch and its tests use: Core, Gui, Widgets, the Windows platform plugin, the
-# Windows styles and Qt Test. The rest is left out so that two busy cores build it in about an hour:
-#   opengl (-no-opengl, which also turns off the dynamic OpenGL that the Windows platform
-#     plugin otherwise compiles in), vulkan: the window paints with the raster engine.
-#   direct2d1_1: the Direct2D platform plugin, which nothing loads. Direct2D itself stays: Qt 6.8.2's
-#     Gui builds for Windows only with it (its DirectWrite font database, which the Windows
-#     platform uses, and qwindowsfontdatabase_p.h need it), as Qt's own Windows builds have it.
+# Windows styles and Qt Test. The rest is left out, to shorten the build (README.md says how
+# long it takes):
+#   opengl, vulkan: the window paints with the raster engine.
+#   direct2d1_1: the Direct2D platform plugin, which nothing loads.
 #   dbus, sql, network, printsupport, concurrent, xml: no part of the program uses them.
 #   qmake, androiddeployqt: the stopwatch builds with CMake, and qmake would bring its own copy of
 #     Qt Core to compile.
 #   freetype: Windows draws text with GDI.
-#   tabletevent: Debian's source leaves out the Wintab headers that pen tablets need.
+#   tabletevent: pen tablets (see the workaround below).
 #   jpeg, gif, movie, pdf, markdown, odf, systemtrayicon, undo: formats and services it never uses.
 #   the widgets and dialogs after systemtrayicon: the window has labels, a line edit and buttons
-#     only. Graphics View, the command link button and style sheets stay, since Qt 6.8.2's
-#     Windows 11 style includes their headers (and Graphics View's drop shadow effect) and asks for
-#     the application's style sheet whether they are built or not.
+#     only (Graphics View, the command link button and style sheets stay: see below).
 #   mimetype-database: nothing asks QMimeDatabase; the clipboard and drag and drop name their
 #     formats without it.
 # and optimize-size compiles Qt for size (-Os): the window repaints a few labels once a second.
+#
+# Workaround: Qt 6.8.2's Gui does not compile for Windows without Direct2D (qwindowsfontdatabase_p.h
+# needs DirectWrite's types, and qwindowsfontdatabasebase_p.h a QCustomFontFileLoader that the .cpp
+# defines only with Direct2D), so direct2d stays, as in Qt's own Windows builds. Can go when this
+# script builds with direct2d added to the features left out.
+#
+# Workaround: Qt 6.8.2's Windows 11 style includes the headers of Graphics View (and its drop shadow
+# effect) and of the command link button, and asks for the application's style sheet, whether they
+# are built or not, so graphicsview, commandlinkbutton and style-stylesheet stay. Can go when this
+# script builds with the three added to the features left out.
+#
+# Workaround: Qt 6.8.2's configure turns dynamic OpenGL off only for -no-opengl, not for
+# -no-feature-opengl, and its Windows platform plugin does not build with OpenGL off and dynamic
+# OpenGL on; hence -no-opengl below. Can go when this script builds with opengl in the features left
+# out in place of -no-opengl.
+#
+# Workaround: Debian's qt6-base source (6.8.2 in Debian 13) leaves out Qt's Wintab headers
+# (src/3rdparty/wintab), which the Windows platform plugin's tablet support includes, so tabletevent
+# is left out. Can go when Debian's source has src/3rdparty/wintab, or the stopwatch builds Qt from
+# another source.
 features=(
     vulkan direct2d1_1 dbus sql network printsupport concurrent xml qmake
     androiddeployqt freetype jpeg gif movie pdf textmarkdownreader textmarkdownwriter textodfwriter

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Reads a window as a Windows screen reader (Narrator, NVDA) reads it, through UI Automation's
-// control view, and prints one line per element, depth first:
+// Reads a window's controls as a Windows screen reader (Narrator, NVDA) reads them through UI
+// Automation, and prints one line per element, depth first:
 //   depth <TAB> control type <TAB> automation id <TAB> name <TAB> value <TAB> help text <TAB>
 //   the name of its label
 // with "-" where an element gives no such property. windows/check-uia.sh runs it under Wine.
@@ -30,8 +30,9 @@ std::string utf8(const wchar_t *text, int length = -1)
     return result;
 }
 
-// Wine 10 answers the generic GetCurrentPropertyValue and GetCachedPropertyValue with stubs; the
-// getters of the properties themselves work.
+// Workaround: Wine 10 answers the generic GetCurrentPropertyValue and GetCachedPropertyValue with
+// stubs; the getters of the properties themselves work. Can go when Wine implements the generic
+// calls; reading through them changes nothing the check compares.
 std::string text(HRESULT (IUIAutomationElement::*getter)(BSTR *), IUIAutomationElement *element)
 {
     BSTR value = nullptr;
@@ -109,8 +110,10 @@ void print(IUIAutomationElement *element, int depth)
 }
 
 // The control view, as screen readers walk it: the elements that are controls, each under the
-// nearest control above it. Wine 10 walks only the raw view (a walker with any other condition
-// is not implemented), so the elements that are not controls are left out here.
+// nearest control above it.
+// Workaround: Wine 10 walks only the raw view (ControlViewWalker, or a walker with any condition
+// but true, is a stub), so the elements that are not controls are left out here. Can go when Wine's
+// ControlViewWalker walks the window; the check then reads the same lines through it.
 void walk(IUIAutomationTreeWalker *walker, IUIAutomationElement *element, int depth)
 {
     BOOL isControl = TRUE;

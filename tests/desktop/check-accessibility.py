@@ -147,6 +147,9 @@ def refused(bus, accessible, interface, method, signature, *arguments):
     return False
 
 
+# Workaround: pyatspi (2.46 in Debian 12) answers a name from its cache, which goes stale when the
+# name changes, so names are asked for over D-Bus. Can go when the accessibility test passes with
+# accessible.name in place of name_of.
 def name_of(bus, accessible):
     """The object's name as it answers now, not as pyatspi last heard of it."""
     return bus.call_sync(accessible.app.bus_name, accessible.path,
