@@ -19,13 +19,32 @@ if [ "${1:-}" = --in-session ]; then
         --communication-method unix_socket --socket-path "$SPEECHD_SOCKET" \
         --log-dir "$work" >"$work/speech.out" 2>&1 &
     speech=$!
-    orca --user-prefs "$work/orca" --debug-file "$work/orca.log" >"$work/orca.out" 2>&1 &
-    orca=$!
+    # Runs the check with Orca started afresh; the driver asks Orca to end, and one that has not
+    # is made to.
+    with_orca() {
+        orca --user-prefs "$work/orca" --debug-file "$work/orca.log" >>"$work/orca.out" 2>&1 &
+        local orca=$!
+        /usr/bin/python3 -B "$here/check-screen-reader.py" "$@" "$work" "$orca" || status=1
+        kill -KILL "$orca" 2>/dev/null || true
+        wait "$orca" 2>/dev/null || true
+    }
     status=0
-    /usr/bin/python3 -B "$here/check-screen-reader.py" "$program" "$work" "$orca" || status=$?
-    # The driver has asked Orca to end; one that has not is made to.
-    kill -KILL "$orca" 2>/dev/null || true
-    wait "$orca" 2>/dev/null || true
+    # Orca first, as when the program is opened on a desktop where Orca runs.
+    with_orca orca-first "$program"
+    # The program first, with accessibility off, as when the session starts it before Orca. (The
+    # Orca that ended leaves the status as it set it.)
+    set_accessibility_status IsEnabled false
+    set_accessibility_status ScreenReaderEnabled false
+    QT_QPA_PLATFORM=xcb "$program" 2>>"$work/program.log" &
+    pid=$!
+    timeout 10 xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+    with_orca program-first "$pid"
+    kill -TERM "$pid"
+    await_exit "$pid"
+    if [ "$exit_code" != 0 ]; then
+        echo "MISSING program exit status 0 after SIGTERM (got $exit_code)"
+        status=1
+    fi
     kill -TERM "$speech" 2>/dev/null || true
     wait "$speech" 2>/dev/null || true
     exit "$status"
