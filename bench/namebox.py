@@ -4,23 +4,14 @@ the name box takes to answer each request, for names of growing length."""
 import sys
 import time
 
-from gi.repository import Gio, GLib
+from gi.repository import GLib
 
 sys.path.insert(0, sys.path[0] + "/../tests/desktop")
-from screenreader import controls, find_application  # noqa: E402
+from screenreader import a11y_bus, controls, find_application  # noqa: E402
 
 import pyatspi  # noqa: E402
 
 LIMIT = 60  # seconds to wait for one answer
-
-
-def a11y_bus():
-    session = Gio.bus_get_sync(Gio.BusType.SESSION)
-    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
-                                None, GLib.VariantType("(s)"), 0, -1).unpack()[0]
-    return Gio.DBusConnection.new_for_address_sync(
-        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
-        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
 
 
 def timed(bus, box, method, signature, *arguments):
@@ -41,7 +32,8 @@ def box_interface(method):
 def main():
     app = find_application(timeout=15)
     window = app.getChildAtIndex(0)
-    box = next(c for c in controls(window) if c.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY))
+    box = next(c for c in controls(window)
+               if c.getRole() in (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY))
     bus = a11y_bus()
     x, y, width, height = bus.call_sync(
         box.app.bus_name, box.path, "org.a11y.atspi.Component", "GetExtents",

@@ -23,9 +23,5 @@ fi
 find_program_in "${1:-$here/../build/bench/program}"
 need_tools Xvfb
 make_work_folder
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-servers+=("$!")
-await_server "$work/xvfb.log" test -s "$work/display"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb
 in_bus_session "${BASH_SOURCE[0]}" --in-session "$program"

@@ -59,6 +59,15 @@ await_server() {
     cat "$log" >&2
     exit 1
 }
+# Starts a private X server on a free display (Xvfb picks it and reports it, so parallel runs
+# never collide) and exports DISPLAY.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    servers+=("$!")
+    await_server "$work/xvfb.log" test -s "$work/display"
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+}
 stop_servers() {
     for pid in "${servers[@]}"; do
         kill "$pid" 2>/dev/null || true
@@ -91,7 +100,7 @@ start_accessibility_bus() {
     unset AT_SPI_BUS_ADDRESS
 }
 
-# Inside the session: tells the programs on it that a screen reader runs, as Orca does when it starts.
+# Inside the session: tells the programs on it that a screen reader runs, as Orca does as it starts.
 screen_reader_on() {
     set_accessibility_status ScreenReaderEnabled true
 }

@@ -14,7 +14,7 @@ import time
 import pyatspi
 from gi.repository import Gio, GLib
 
-from screenreader import (APP_NAME, TIME, action_names, buttons, check, controls,
+from screenreader import (APP_NAME, TIME, a11y_bus, action_names, buttons, check, controls,
                           find_application, labels, press, related, verdict)
 
 BUTTONS = ("Start Timer", "Stop Timer", "Clear Timer", "Quit")
@@ -22,15 +22,6 @@ CAPTIONS = ("Beginning Time", "Ending Time", "Total Elapsed Time")
 WINDOW_ROLES = (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG)
 SCREEN, WINDOW = 0, 1
 BIGGEST, SMALLEST = 2**31 - 1, -2**31
-
-
-def a11y_bus():
-    session = Gio.bus_get_sync(Gio.BusType.SESSION)
-    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
-                                None, GLib.VariantType("(s)"), 0, -1).unpack()[0]
-    return Gio.DBusConnection.new_for_address_sync(
-        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
-        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
 
 
 REGISTRY, ROOT = "org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"
@@ -267,7 +258,8 @@ def a_name_as_long_as_the_box_takes(bus, box):
     short, long = found[len(tail)], found[longest]
     shift = longest - len(tail)
     for key in ("end", "last"):
-        check(long[key] == short[key], f"{key} of the long name {long[key]}, of the short {short[key]}")
+        check(long[key] == short[key],
+              f"{key} of the long name {long[key]}, of the short {short[key]}")
     for key in ("at left", "at right"):
         check(long[key] and short[key] and long[key][0] == short[key][0] + shift,
               f"offset {key} {long[key]} in the long name, {short[key]} + {shift} in the short")

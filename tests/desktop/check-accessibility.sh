@@ -35,11 +35,6 @@ find_program_in "${1:-$here/../../build/release}"
 need_tools Xvfb xdotool
 make_work_folder
 
-# Xvfb picks a free display itself and reports it, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-servers+=("$!")
-await_server "$work/xvfb.log" test -s "$work/display"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb
 
 in_bus_session "${BASH_SOURCE[0]}" --in-session "$program"

@@ -154,7 +154,8 @@ def program_first(orca):
           "Clear Timer Total Elapsed Time"])
     step(orca, "program first: Enter starts timing", ["Return"], focused_button("Stop Timer"))
     # Flat review from Stop Timer's row: the row above, then down to the total.
-    rows = ["Start Timer Beginning Time", "Stop Timer Ending Time", "Clear Timer Total Elapsed Time"]
+    rows = ["Start Timer Beginning Time", "Stop Timer Ending Time",
+            "Clear Timer Total Elapsed Time"]
     keys(PREVIOUS_LINE, NEXT_LINE, NEXT_LINE)
     shown = orca.listen(lambda heard: any(rows[-1] in said for said in heard))
     check(all(any(said.startswith(row) and TIME.search(said) for said in shown) for row in rows),

@@ -86,11 +86,8 @@ GenericLanguage "en" "en" "utf-8"
 AddVoice "en" "MALE1" "en"
 CONF
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-servers+=("$!")
-await_server "$work/xvfb.log" test -s "$work/display"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY work
+start_xvfb
+export work
 # A window manager gives the window the focus, as a desktop does; without one Orca hears nothing.
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 servers+=("$!")
