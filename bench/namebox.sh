@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Times the name box's answers to assistive requests over AT-SPI for names from 100 characters to
 # the box's limit: the extents of the whole name and of its second half, one character's extents,
-# and the offset at a point, each request once, with up to a minute for an answer.
+# and the offset at a point, each request once, with up to a minute for an answer; and the
+# program's resident memory after each name's requests.
 #   bash bench/namebox.sh [build folder]     (build/bench/program, which bench/run.sh makes)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -14,7 +15,7 @@ if [ "${1:-}" = --in-session ]; then
     screen_reader_on
     QT_QPA_PLATFORM=xcb "$2" &
     pid=$!
-    /usr/bin/python3 -B "$here/namebox.py"
+    /usr/bin/python3 -B "$here/namebox.py" "$pid"
     kill -TERM "$pid"
     wait "$pid" || true
     exit 0

@@ -114,8 +114,10 @@ def registry_restarts(pid, rounds=10):
                  for child in call(bus, *window, "org.a11y.atspi.Accessible", "GetChildren", None,
                                    "(a(so))")[0]]
         check(any(TIME.match(name) for name in shown), f"a time read after them: {shown}")
+    # A release build grows by nothing here; the sanitizer build keeps what is freed for a while
+    # (its leak check finds what is never freed), and grew by up to 1 MiB.
     grown = resident_memory(pid) - before
-    check(grown < 1024, f"resident memory grew by {grown} kB over the restarts")
+    check(grown < 4096, f"resident memory grew by {grown} kB over the restarts")
 
 
 def ask(bus, accessible, interface, method, signature, *arguments):
