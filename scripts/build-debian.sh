@@ -8,6 +8,9 @@
 #   build-debian.sh build SOURCE_ARCHIVE FOLDER [RELEASE...]
 #       as the building user: puts the source packages, the binary packages with their -dbgsym,
 #       the .buildinfo and .changes files and the build logs in FOLDER (new or empty)
+#   build-debian.sh test FOLDER [RELEASE...]
+#       as the building user: runs the packages' own tests (debian/tests) with autopkgtest against
+#       the binary package in FOLDER, installed with apt into a fresh copy of the release's chroot
 # RELEASE is bookworm or trixie; both without one. The chroots are tarballs made by mmdebstrap from
 # the Debian archive this machine uses, kept in STOPWATCH_SBUILD_CACHE (default
 # /var/cache/qvr-stopwatch/sbuild) and remade once a week; sbuild unpacks a fresh copy for each
@@ -22,6 +25,7 @@ die() {
 usage() {
     echo "usage: bash scripts/build-debian.sh prepare [bookworm|trixie...]" >&2
     echo "       bash scripts/build-debian.sh build SOURCE_ARCHIVE FOLDER [bookworm|trixie...]" >&2
+    echo "       bash scripts/build-debian.sh test FOLDER [bookworm|trixie...]" >&2
     exit 2
 }
 
@@ -89,7 +93,7 @@ make_chroot() {
 prepare() {
     [ "$(id -u)" -eq 0 ] ||
         die "root rights are needed to install sbuild and make the chroots: run it as root or with sudo"
-    install_missing <(printf '%s\n' sbuild mmdebstrap uidmap zstd lintian dpkg-dev)
+    install_missing <(printf '%s\n' sbuild mmdebstrap uidmap zstd lintian dpkg-dev autopkgtest)
     give_subordinate_ids "$(builder)"
     mkdir -p "$cache"
     # What an interrupted run left under a temporary name is no use to anyone.
@@ -172,8 +176,34 @@ build() {
     rm -f "$out"/*_source.changes
 }
 
+run_tests() {
+    local folder=$1 failed=()
+    shift
+    for release in $(releases "$@"); do
+        local revision dsc deb status=0 started=$SECONDS
+        revision=$(revision_for "$release")
+        dsc=$(find "$folder" -maxdepth 1 -name "*~${revision}.dsc" | head -n 1)
+        deb=$(find "$folder" -maxdepth 1 -name "qvr-stopwatch_*~${revision}_$arch.deb" | head -n 1)
+        [ -n "$dsc" ] && [ -n "$deb" ] || die "no $release source and binary package in $folder"
+        [ -f "$cache/$release-$arch.tar.zst" ] ||
+            die "no $release chroot in $cache: run 'sudo bash scripts/build-debian.sh prepare' first"
+        echo "Testing $(basename "$deb") installed in a clean $release chroot"
+        # The tests come from the source package; the package under test is the one built.
+        autopkgtest --quiet --output-dir "$folder/autopkgtest-$release" "$deb" "$dsc" -- \
+            unshare --release "$release" --arch "$arch" --tarball "$cache/$release-$arch.tar.zst" \
+            </dev/null || status=$?
+        sed 's/^/  /' "$folder/autopkgtest-$release/summary" 2>/dev/null || true
+        echo "  tested in $((SECONDS - started)) s"
+        # 2: some test was skipped, which counts as a failure here.
+        [ "$status" -eq 0 ] || failed+=("$release (autopkgtest status $status)")
+    done
+    [ ${#failed[@]} -eq 0 ] ||
+        die "the installed package's tests failed on ${failed[*]}; see autopkgtest-*/log in $folder"
+}
+
 case ${1:-} in
 prepare) shift && prepare "$@" ;;
+test) [ $# -ge 2 ] || usage && shift && run_tests "$@" ;;
 build) [ $# -ge 3 ] || usage && shift && build "$@" ;;
 *) usage ;;
 esac
