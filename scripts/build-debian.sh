@@ -10,7 +10,8 @@
 #       the .buildinfo and .changes files and the build logs in FOLDER (new or empty)
 #   build-debian.sh test FOLDER [RELEASE...]
 #       as the building user: runs the packages' own tests (debian/tests) with autopkgtest against
-#       the binary package in FOLDER, installed with apt into a fresh copy of the release's chroot
+#       the binary package in FOLDER, installed with apt into a fresh copy of the release's chroot;
+#       its logs go to build/autopkgtest/RELEASE and RELEASE.out there
 # RELEASE is bookworm or trixie; both without one. The chroots are tarballs made by mmdebstrap from
 # the Debian archive this machine uses, kept in STOPWATCH_SBUILD_CACHE (default
 # /var/cache/qvr-stopwatch/sbuild) and remade once a week; sbuild unpacks a fresh copy for each
@@ -180,25 +181,28 @@ run_tests() {
     local folder=$1 failed=()
     shift
     for release in $(releases "$@"); do
-        local revision dsc deb status=0 started=$SECONDS
+        local revision dsc deb results status=0 started=$SECONDS
         revision=$(revision_for "$release")
         dsc=$(find "$folder" -maxdepth 1 -name "*~${revision}.dsc" | head -n 1)
         deb=$(find "$folder" -maxdepth 1 -name "qvr-stopwatch_*~${revision}_$arch.deb" | head -n 1)
         [ -n "$dsc" ] && [ -n "$deb" ] || die "no $release source and binary package in $folder"
         [ -f "$cache/$release-$arch.tar.zst" ] ||
             die "no $release chroot in $cache: run 'sudo bash scripts/build-debian.sh prepare' first"
-        echo "Testing $(basename "$deb") installed in a clean $release chroot"
+        results=$root/build/autopkgtest/$release
+        rm -rf "$results"
+        mkdir -p "$(dirname "$results")"
+        echo "Testing $(basename "$deb") installed in a clean $release chroot (logs: $results)"
         # The tests come from the source package; the package under test is the one built.
-        autopkgtest --quiet --output-dir "$folder/autopkgtest-$release" "$deb" "$dsc" -- \
+        autopkgtest --quiet --apt-upgrade --output-dir "$results" "$deb" "$dsc" -- \
             unshare --release "$release" --arch "$arch" --tarball "$cache/$release-$arch.tar.zst" \
-            </dev/null || status=$?
-        sed 's/^/  /' "$folder/autopkgtest-$release/summary" 2>/dev/null || true
+            </dev/null >"$results.out" 2>&1 || status=$?
+        sed 's/^/  /' "$results/summary" 2>/dev/null || tail -n 20 "$results.out"
         echo "  tested in $((SECONDS - started)) s"
         # 2: some test was skipped, which counts as a failure here.
         [ "$status" -eq 0 ] || failed+=("$release (autopkgtest status $status)")
     done
     [ ${#failed[@]} -eq 0 ] ||
-        die "the installed package's tests failed on ${failed[*]}; see autopkgtest-*/log in $folder"
+        die "the installed package's tests failed on ${failed[*]}; see $root/build/autopkgtest"
 }
 
 case ${1:-} in
