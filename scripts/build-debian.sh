@@ -96,7 +96,8 @@ prepare() {
         die "root rights are needed to install sbuild and make the chroots: run it as root or with sudo"
     install_missing <(printf '%s\n' sbuild mmdebstrap uidmap zstd lintian dpkg-dev autopkgtest)
     give_subordinate_ids "$(builder)"
-    mkdir -p "$cache"
+    # Readable by the user who builds, whatever the umask.
+    install -d -m 755 "$(dirname "$cache")" "$cache"
     # What an interrupted run left under a temporary name is no use to anyone.
     find "$cache" -maxdepth 1 -name '.*.tar.zst' -mmin +120 -delete
     for release in $(releases "$@"); do
