@@ -118,6 +118,9 @@ build() {
         die "$(id -un) has no subordinate ids for sbuild: run 'sudo bash scripts/build-debian.sh prepare' first"
     mkdir -p "$out"
     out=$(cd "$out" && pwd)
+    # The packages take their time stamps from the changelog's date, as any rebuild of the source
+    # package with dpkg-buildpackage does, not from a time the caller set.
+    unset SOURCE_DATE_EPOCH
     local work
     work=$(mktemp -d "${TMPDIR:-/tmp}/qvr-stopwatch-debian.XXXXXX")
     # shellcheck disable=SC2064 # the folder is known now
