@@ -196,7 +196,10 @@ run_tests() {
         rm -rf "$results"
         mkdir -p "$(dirname "$results")"
         echo "Testing $(basename "$deb") installed in a clean $release chroot (logs: $results)"
-        # The tests come from the source package; the package under test is the one built.
+        # The tests come from the source package; the package under test is the one built. The
+        # chroot holds no package lists (mmdebstrap leaves none), and autopkgtest installs its own
+        # helpers first: --apt-upgrade fetches the lists before that, and updates the chroot, as
+        # sbuild does for a build.
         autopkgtest --quiet --apt-upgrade --output-dir "$results" "$deb" "$dsc" -- \
             unshare --release "$release" --arch "$arch" --tarball "$cache/$release-$arch.tar.zst" \
             </dev/null >"$results.out" 2>&1 || status=$?
