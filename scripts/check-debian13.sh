@@ -22,25 +22,13 @@ target=${STOPWATCH_DEBIAN13_ROOT:-/var/cache/qvr-stopwatch/trixie}
 copy=${STOPWATCH_DEBIAN13_COPY:-/src/qvr-stopwatch}
 [ $# -gt 0 ] || set -- bash scripts/test.sh
 
-# The first Debian archive in the machine's own sources, leaving out the security archive.
-archive() {
-    local uri
-    uri=$(awk '/^URIs:/ && !/security/ { print $2; exit }' \
-        /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && !/security/ {
-        for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; exit } }' \
-        /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true)
-    [ -n "$uri" ] || { echo "no Debian archive found in /etc/apt" >&2; exit 1; }
-    echo "$uri"
-}
-
 if [ ! -e "$target/.complete" ]; then
     install_missing <(echo debootstrap)
     # Made beside its final place and moved there whole, so an interrupted run starts over; what
     # debootstrap left mounted there is not followed.
     rm -rf --one-file-system "$target.new"
     mkdir -p "$(dirname "$target")"
-    debootstrap --variant=minbase trixie "$target.new" "$(archive)"
+    debootstrap --variant=minbase trixie "$target.new" "$(debian_archive)"
     touch "$target.new/.complete"
     mv "$target.new" "$target"
 fi

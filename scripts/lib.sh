@@ -71,3 +71,15 @@ start_desktop() {
     as_user openbox >/dev/null 2>&1 &
     sleep 1
 }
+
+# The first Debian archive in the machine's own sources, leaving out the security archive.
+debian_archive() {
+    local uri
+    uri=$(awk '/^URIs:/ && !/security/ { print $2; exit }' \
+        /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+    [ -n "$uri" ] || uri=$(awk '$1 == "deb" && !/security/ {
+        for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; exit } }' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true)
+    [ -n "$uri" ] || { echo "no Debian archive found in /etc/apt" >&2; exit 1; }
+    echo "$uri"
+}

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Makes a release of the commit checked out, in one folder: the source archive, the Debian package,
-# the Windows zip (and installer, where the Windows build makes one) and SHA256SUMS over them. All
-# are built afresh from the commit's own files in a temporary folder, with the time taken from the
-# commit, so that anyone who builds the same commit gets the same bytes.
+# Makes a release of the commit checked out, in one folder: the source archive, the Debian source
+# packages made from it and the Debian 12 and 13 packages built from those in clean chroots
+# (scripts/build-debian.sh), the Windows zip (and installer, where the Windows build makes one) and
+# SHA256SUMS over them. All are built afresh from the commit's own files in a temporary folder,
+# with the time taken from the commit, so that anyone who builds the same commit gets the same
+# bytes.
 #   bash scripts/release.sh [--windows | --no-windows] [--out FOLDER]
 # Without either flag, the Windows files are made only when Qt for Windows is already built.
 set -euo pipefail
@@ -59,6 +61,8 @@ fi
 lists=("$root/scripts/build-packages.txt" "$root/scripts/release-packages.txt")
 [ "$windows" = yes ] && lists+=("$root/windows/packages.txt")
 install_missing "${lists[@]}"
+# sbuild, the chroots and the subordinate ids it builds with need root; the builds do not.
+as_root bash "$root/scripts/build-debian.sh" prepare
 # Everything else runs as the user who asked, so that a run through sudo leaves their files theirs.
 if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then
     exec sudo -u "$SUDO_USER" -- bash "$root/scripts/release.sh" \
@@ -97,15 +101,15 @@ git -c tar.umask=0022 -c core.autocrlf=false archive --format=tar --prefix="$nam
 tar -xzf "$stage/files/$name.tar.gz" -C "$stage"
 source_dir=$stage/$name
 
-echo "Building the Debian package"
-cmake -S "$source_dir" -B "$stage/deb" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DSTOPWATCH_HARDENING=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >"$stage/deb.log"
-cmake --build "$stage/deb" >>"$stage/deb.log" || { cat "$stage/deb.log" && exit 1; }
-(cd "$stage/deb" && cpack -G DEB -B "$stage/deb/packages" >>"$stage/deb.log") ||
-    { cat "$stage/deb.log" && exit 1; }
-deb=$(echo "$stage"/deb/packages/qvr-stopwatch_"${version}"_*.deb)
-bash "$root/scripts/check-hardening.sh" "$deb" "$stage/deb"
-mv "$deb" "$stage/files/"
+echo "Building the Debian packages"
+cp "$stage/files/$name.tar.gz" "$stage/$name.tar.gz"
+bash "$root/scripts/build-debian.sh" build "$stage/$name.tar.gz" "$stage/debian"
+for deb in "$stage"/debian/qvr-stopwatch_*.deb; do
+    bash "$root/scripts/check-hardening.sh" "$deb" "${deb%.deb}.build"
+    bash "$source_dir/tests/packaging/check-deb.sh" "$deb"
+done
+mv "$stage"/debian/*.dsc "$stage"/debian/*.orig.tar.gz "$stage"/debian/*.debian.tar.xz \
+    "$stage"/debian/*.deb "$stage"/debian/*.buildinfo "$stage"/debian/*.changes "$stage/files/"
 
 if [ "$windows" = yes ]; then
     echo "Building the Windows files"
@@ -116,7 +120,16 @@ if [ "$windows" = yes ]; then
     fi
 fi
 
-(cd "$stage/files" && sha256sum -- * >SHA256SUMS)
+# The .buildinfo files record when and on what machine each build ran, and the .changes files
+# hold their sums, so they are released beside the packages but not summed.
+(
+    cd "$stage/files"
+    summed=()
+    for file in *; do
+        case $file in *.buildinfo | *.changes) ;; *) summed+=("$file") ;; esac
+    done
+    sha256sum -- "${summed[@]}" >SHA256SUMS
+)
 if [ -z "$out" ]; then
     out=$root/build/dist
     rm -rf "$out"

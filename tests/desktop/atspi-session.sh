@@ -3,9 +3,14 @@
 # tool is missing, a scratch folder, and a D-Bus session of their own with the accessibility bus.
 # shellcheck shell=bash
 
-# Sets program to the stopwatch in the given build folder; exits 2 when it has not been built.
+# Sets program to the stopwatch in the given build folder, or to the given program itself (an
+# installed one); exits 2 when it has not been built.
 find_program_in() {
     local dir
+    if [ -f "$1" ]; then
+        program=$1
+        return 0
+    fi
     dir=$(cd "$1" 2>/dev/null && pwd) || dir=$1
     program=$dir/window/qvr-stopwatch
     if [ ! -x "$program" ]; then

@@ -4,7 +4,7 @@
 # session and accessibility bus, and drives it as a user would (check-wayland.py): reads the title,
 # presses Start, reads the total a second later and presses Quit. Then checks what the program
 # asked of the compositor: its application id, its title and its fixed size. Usage:
-#   tests/desktop/check-wayland.sh [build folder] [screenshot.png]
+#   tests/desktop/check-wayland.sh [build folder | installed program] [screenshot.png]
 # The build folder is build/release, which scripts/start.sh makes, unless one is given.
 # Exits 0 when all is right, 1 when something is wrong, 77 when a tool is missing.
 set -euo pipefail
@@ -101,9 +101,14 @@ find_program_in "$build"
 need_tools weston weston-debug weston-screenshooter
 need_qt_wayland
 # The desktop finds the icon through the desktop entry named by the application id.
-desktop=$(find "$build/resources" -maxdepth 1 -name '*.desktop' -printf '%f\n' 2>/dev/null)
+# The desktop entry is in the build folder's resources/, or beside an installed program's prefix.
+entries=$build/resources pattern='*.desktop'
+if [ -f "$build" ]; then
+    entries=$(dirname "$program")/../share/applications pattern=io.github.qvrstopwatch.*.desktop
+fi
+desktop=$(find "$entries" -maxdepth 1 -name "$pattern" -printf '%f\n' 2>/dev/null)
 if [ "$(wc -w <<<"$desktop")" -ne 1 ]; then
-    echo "no desktop entry in $build/resources (found: ${desktop:-none})" >&2
+    echo "no desktop entry in $entries (found: ${desktop:-none})" >&2
     exit 2
 fi
 screenshot=

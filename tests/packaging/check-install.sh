@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix and checks one part of what a desktop finds there:
-#   check-install.sh tree|desktop|appstream BUILD_FOLDER NUMERIC_VERSION
+#   check-install.sh tree|desktop|appstream|manual BUILD_FOLDER NUMERIC_VERSION
+# With --installed for BUILD_FOLDER, the files the installed Debian package holds are checked,
+# copied under the scratch prefix as they lie under /usr.
 # shellcheck source=tests/packaging/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 part=$1 build=$2 version=$3
 
 prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
-    { cat "$work/install.log" && exit 1; }
+if [ "$build" = --installed ]; then
+    need dpkg-query
+    mkdir -p "$prefix"
+    dpkg-query --listfiles qvr-stopwatch | sed -n 's|^/usr/||p' | while read -r file; do
+        [ ! -f "/usr/$file" ] || install -D -m "$(stat -c %a "/usr/$file")" "/usr/$file" "$prefix/$file"
+    done
+else
+    cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
+        { cat "$work/install.log" && exit 1; }
+fi
 desktop=$prefix/share/applications/$app_id.desktop
 metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
 
@@ -58,6 +68,16 @@ appstream)
     expect "description holds the program's purpose" contains "$metainfo" "<p>$purpose</p>"
     expect "release $(display_version "$version") is listed" \
         contains "$metainfo" "<release version=\"$(display_version "$version")\""
+    ;;
+manual)
+    need man
+    page=$prefix/share/man/man1/qvr-stopwatch.1.gz
+    # What lintian runs: man's own warnings about the page, at the width of a terminal.
+    LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" \
+        2>"$work/man.log" >/dev/null || true
+    cat "$work/man.log"
+    expect "man reports nothing about the page" test ! -s "$work/man.log"
+    expect "page names the program" contains <(zcat "$page") ".TH QVR-STOPWATCH 1"
     ;;
 *)
     echo "unknown part: $part" >&2
