@@ -8,6 +8,7 @@ AT-SPI allows goes unanswered, changes what it should not or costs the program m
 """
 import os
 import signal
+import subprocess
 import sys
 import time
 
@@ -21,6 +22,7 @@ BUTTONS = ("Start Timer", "Stop Timer", "Clear Timer", "Quit")
 CAPTIONS = ("Beginning Time", "Ending Time", "Total Elapsed Time")
 WINDOW_ROLES = (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_DIALOG)
 SCREEN, WINDOW = 0, 1
+SUFFIX = "            Zembo's QVR Stopwatch "
 BIGGEST, SMALLEST = 2**31 - 1, -2**31
 
 
@@ -272,6 +274,28 @@ def a_name_as_long_as_the_box_takes(bus, box):
     ask(bus, box, "EditableText", "SetTextContents", "(s)", name)
 
 
+def a_name_typed_and_entered(window, box, pid):
+    """A name typed into the box and entered, as a user does while timing, is the window's title
+    and restarts the beginning time."""
+    name = "Timesheet 42"
+    box.queryComponent().grabFocus()
+    # Key events sent to the window reach the widget with the focus, without a window manager.
+    shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                           capture_output=True, text=True).stdout.split()[0]
+    for keys in (["key", "ctrl+a"], ["type", name], ["key", "Return"]):
+        subprocess.run(["xdotool", keys[0], "--window", shown, *keys[1:]], check=True,
+                       stderr=subprocess.DEVNULL)
+    bus = a11y_bus()
+    deadline = time.monotonic() + 2
+    while name_of(bus, window) != name + SUFFIX and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check(name_of(bus, window) == name + SUFFIX, f"title after a name and Enter: "
+                                                 f"{name_of(bus, window)!r}")
+    check(any(TIME.match(label.name) and "Beginning Time" in related(label,
+                                                                     pyatspi.RELATION_LABELLED_BY)
+              for label in labels(window)), "a beginning time shown after it")
+
+
 def main(pid):
     turned_on_while_running()
     app = find_application(timeout=15)
@@ -316,6 +340,8 @@ def main(pid):
               f"{caption!r} is the label for {label_for}")
         labelled = [t.name for t in times if caption in related(t, pyatspi.RELATION_LABELLED_BY)]
         check(len(labelled) == 1, f"{caption!r} labels the time {labelled}")
+    if texts:
+        a_name_typed_and_entered(window, texts[0], pid)
     registry_restarts(pid)
     return verdict()
 
