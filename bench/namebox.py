@@ -8,7 +8,7 @@ import time
 from gi.repository import GLib
 
 sys.path.insert(0, sys.path[0] + "/../tests/desktop")
-from screenreader import a11y_bus, controls, find_application  # noqa: E402
+from screenreader import a11y_bus, controls, find_application, memory  # noqa: E402
 
 import pyatspi  # noqa: E402
 
@@ -30,12 +30,6 @@ def box_interface(method):
     return "EditableText" if method == "SetTextContents" else "Text"
 
 
-def resident_memory(pid):
-    with open(f"/proc/{pid}/status") as status:
-        kib = next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
-    return f"{kib / 1024:.1f} MiB"
-
-
 def main(pid):
     app = find_application(timeout=15)
     window = app.getChildAtIndex(0)
@@ -55,7 +49,7 @@ def main(pid):
                timed(bus, box, "GetRangeExtents", "(iiu)", n // 2, n, 0),
                timed(bus, box, "GetCharacterExtents", "(iu)", n - 1, 0),
                timed(bus, box, "GetOffsetAtPoint", "(iiu)", x + 4, y + height // 2, 0)]
-        print(f"| {n:,} | " + " | ".join(row) + f" | {resident_memory(pid)} |", flush=True)
+        print(f"| {n:,} | " + " | ".join(row) + f" | {memory(pid, 'VmRSS') / 1024:.1f} MiB |", flush=True)
         # A request left unanswered still holds the program: what follows would wait for it.
         if any(cell.startswith(">") for cell in row):
             break

@@ -16,7 +16,7 @@ import pyatspi
 from gi.repository import Gio, GLib
 
 from screenreader import (APP_NAME, TIME, a11y_bus, action_names, buttons, check, controls,
-                          find_application, labels, press, related, verdict)
+                          find_application, labels, memory, press, related, verdict)
 
 BUTTONS = ("Start Timer", "Stop Timer", "Clear Timer", "Quit")
 CAPTIONS = ("Beginning Time", "Ending Time", "Total Elapsed Time")
@@ -85,16 +85,11 @@ def turned_on_while_running():
                             f"and on again")
 
 
-def resident_memory(pid):
-    with open(f"/proc/{pid}/status") as status:
-        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
-
-
 def registry_restarts(pid, rounds=10):
     """Each time the registry ends and another starts, the program is listed again at once, once,
     and reads as before; the restarts cost it no memory."""
     bus = a11y_bus()
-    before, times = resident_memory(pid), []
+    before, times = memory(pid, "VmRSS"), []
     for _ in range(rounds):
         registry = call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                         "org.freedesktop.DBus", "GetConnectionUnixProcessID",
@@ -118,7 +113,7 @@ def registry_restarts(pid, rounds=10):
         check(any(TIME.match(name) for name in shown), f"a time read after them: {shown}")
     # A release build grows by nothing here; the sanitizer build keeps what is freed for a while
     # (its leak check finds what is never freed), and grew by up to 1 MiB.
-    grown = resident_memory(pid) - before
+    grown = memory(pid, "VmRSS") - before
     check(grown < 4096, f"resident memory grew by {grown} kB over the restarts")
 
 
@@ -153,18 +148,13 @@ def name_of(bus, accessible):
                          None, 0, 1000).unpack()[0]
 
 
-def peak_memory(pid):
-    with open(f"/proc/{pid}/status") as status:
-        return next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
-
-
 def requests_at_the_edges(pid, window, box):
     """Asks what no program must take on trust: positions and lengths at 2^31 - 1, ranges from 0
     and from -2^31 to 2^31 - 1. Each is answered at once with nothing, leaves the name as it was and
     costs no memory; requests that make sense still edit the name."""
     bus = a11y_bus()
     name = box.queryText().getText(0, -1)
-    before = peak_memory(pid)
+    before = memory(pid, "VmHWM")
     nothing = (-1, -1, 0, 0)
     for request, expected in [
             (("EditableText", "InsertText", "(isi)", BIGGEST, "x", 1), (False,)),
@@ -205,7 +195,7 @@ def requests_at_the_edges(pid, window, box):
         check(not unanswered, f"{len(requests)} edits of {accessible.getRoleName()} {known!r} "
                               f"refused at once{f', not {unanswered[:3]}' if unanswered else ''}")
         check(name_of(bus, accessible) == known, f"{accessible.getRoleName()} still {known!r}")
-    grown = peak_memory(pid) - before
+    grown = memory(pid, "VmHWM") - before
     check(grown < 64 * 1024, f"peak memory grew by {grown} kB")
 
     check(ask(bus, box, "EditableText", "InsertText", "(isi)", 0, "ab", 1) == (True,)

@@ -38,6 +38,12 @@ def a11y_bus():
         | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
 
 
+def memory(pid, field):
+    """A memory figure of the process from /proc, in kB: VmRSS (resident now) or VmHWM (its peak)."""
+    with open(f"/proc/{pid}/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith(field + ":"))
+
+
 def find_application(timeout):
     # The program registers with the accessibility bus some time after it starts.
     deadline = time.monotonic() + timeout

@@ -4,7 +4,6 @@
 #include "textboundaries.h"
 
 #include <QAccessibleWidget>
-#include <QFont>
 #include <QTextLayout>
 
 class QLineEdit;

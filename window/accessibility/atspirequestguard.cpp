@@ -334,16 +334,19 @@ void guardBridge()
     }
 }
 
+void bridgeRegistered()
+{
+    guardBridge();
+    rejoinRestartedRegistry();
+}
+
 class BridgeWatch : public QAccessible::ActivationObserver
 {
     void accessibilityActiveChanged(bool active) override
     {
         // Called just before the bridge registers itself.
         if (active)
-            QTimer::singleShot(0, [] {
-                guardBridge();
-                rejoinRestartedRegistry();
-            });
+            QTimer::singleShot(0, bridgeRegistered);
     }
 };
 
@@ -353,10 +356,8 @@ void guardAssistiveRequests()
 {
     static BridgeWatch watch;
     QAccessible::installActivationObserver(&watch);
-    if (QAccessible::isActive()) {
-        guardBridge();
-        rejoinRestartedRegistry();
-    }
+    if (QAccessible::isActive())
+        bridgeRegistered();
 }
 
 #else
