@@ -75,7 +75,7 @@ passed_settings=(SOURCE_DATE_EPOCH QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_SIGN_PAS
     QVR_STOPWATCH_SIGN_TIMESTAMP QVR_STOPWATCH_EARLIER_MSI STOPWATCH_DEBIAN13_ROOT)
 passed_files=(QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_EARLIER_MSI)
 
-# Runs SCRIPT (one of windows/) with its arguments in the root, as root; sets debian13_copy to the
+# Runs SCRIPT (one of the tree's) with its arguments in the root, as root; sets debian13_copy to the
 # copy's folder as seen from here, and debian13_status to the script's exit status.
 #   run_in_debian13 SCRIPT [ARGUMENTS]
 run_in_debian13() {
@@ -115,5 +115,5 @@ run_in_debian13() {
     debian13_status=0
     STOPWATCH_DEBIAN13_COPY=$copy bash "$root/scripts/check-debian13.sh" \
         bash -c '. "$0" && exec bash "$@"' "${settings#"$debian13_root"}" \
-        "windows/$(basename "$script")" "$@" || debian13_status=$?
+        "$(realpath --relative-to="$root" "$script")" "$@" || debian13_status=$?
 }
