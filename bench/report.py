@@ -56,9 +56,9 @@ def snapshot(path):
     return nanoseconds, ticks, threads
 
 
-def cost(results, phase, who):
-    ns0, ticks0, threads0 = snapshot(results / f"cost-{phase}-{who}-before.txt")
-    ns1, ticks1, threads1 = snapshot(results / f"cost-{phase}-{who}-after.txt")
+def cost(results, phase, who, process="cost"):
+    ns0, ticks0, threads0 = snapshot(results / f"{process}-{phase}-{who}-before.txt")
+    ns1, ticks1, threads1 = snapshot(results / f"{process}-{phase}-{who}-after.txt")
     # A thread born during the phase had no switches before it.
     switches = {
         f"{name} ({'main' if tid == min(threads1) else tid})": count - threads0.get(tid, (0,))[0]

@@ -6,7 +6,10 @@
 #
 #   bash bench/run.sh            full run, about 16 minutes; writes docs/PERFORMANCE.md
 #   bash bench/run.sh --quick    short run, about 4 minutes; writes bench/results/quick/ only
+#   bash bench/run.sh --windows [--quick]
+#                                the Windows program beside the floor under Wine: bench/windows.sh
 set -euo pipefail
+[ "${1:-}" != --windows ] || exec bash "$(dirname "${BASH_SOURCE[0]}")/windows.sh" "${@:2}"
 # shellcheck source-path=SCRIPTDIR source=../scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 
@@ -14,7 +17,7 @@ mode=full startup_runs=20 phase_seconds=60 precision_seconds=600
 if [ "${1:-}" = --quick ]; then
     mode=quick startup_runs=10 phase_seconds=15 precision_seconds=120
 elif [ $# -gt 0 ]; then
-    echo "usage: bash bench/run.sh [--quick]" >&2
+    echo "usage: bash bench/run.sh [--quick | --windows [--quick]]" >&2
     exit 2
 fi
 began=$(date +%s)

@@ -7,6 +7,7 @@ import unittest
 from pathlib import Path
 
 import report
+import report_windows
 
 
 def wall_ms(hour, minute, second, millis):
@@ -142,6 +143,23 @@ class VerdictTest(Scratch):
         stopped = "Context switches over 60 s, started, then stopped"
         self.assertEqual(verdicts[stopped], "**missed** by 0.10/s")
         self.assertEqual(verdicts["max"], "**missed** by 30 ms")
+
+
+class WindowsSizeTest(Scratch):
+    """A package has two limits: its own size, and how far it may grow past the floor's."""
+
+    def verdicts(self, program_zip, floor_zip):
+        for who, size in (("program", program_zip), ("floor", floor_zip)):
+            self.write(f"size-{who}.txt", f"zip {size}\nmsi {size}\nfolder {4 * size}\n")
+            self.write(f"files-{who}.txt", f"{size} qvr-stopwatch.exe\n")
+        sizes, _ = report_windows.size_tables(Path(self.folder.name))
+        return [line.rsplit(" | ", 1)[1].removesuffix(" |") for line in sizes.splitlines()[2:4]]
+
+    def test_each_limit_holds_on_its_own(self):
+        mib = 1 << 20
+        self.assertEqual(self.verdicts(7 * mib, 6 * mib), ["met"] * 2)
+        self.assertEqual(self.verdicts(7 * mib, 6 * mib - 2048), ["**missed** by 2 KiB"] * 2)
+        self.assertEqual(self.verdicts(15 * mib // 2 + 3072, 7 * mib), ["**missed** by 3 KiB"] * 2)
 
 
 class PercentileTest(unittest.TestCase):
