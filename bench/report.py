@@ -126,7 +126,7 @@ def verdict(met, missed_by=""):
     return "met" if met else f"**missed**{' by ' + missed_by if missed_by else ''}"
 
 
-def machine(results):
+def machine(results, watched=("window", "timing")):
     def first(path, key):
         for line in Path(path).read_text().splitlines():
             if line.startswith(key):
@@ -141,8 +141,8 @@ def machine(results):
 
     root = Path(__file__).resolve().parent.parent
     commit = command("git", "-C", str(root), "rev-parse", "--short", "HEAD")
-    if command("git", "-C", str(root), "status", "--porcelain", "--", "window", "timing"):
-        commit += " (window/ or timing/ with uncommitted changes)"
+    if command("git", "-C", str(root), "status", "--porcelain", "--", *watched):
+        commit += f" ({' or '.join(f + '/' for f in watched)} with uncommitted changes)"
     memory_kb = int(first("/proc/meminfo", "MemTotal").split()[0])
     # When the start-up runs ended, so that writing the report again keeps the date of the run.
     measured = datetime.datetime.fromtimestamp(

@@ -10,7 +10,7 @@ import statistics
 import sys
 from pathlib import Path
 
-from report import cost, machine, memory, signed, table, verdict
+from report import cost, machine, machine_load, memory, signed, table, verdict
 
 BEGIN, END = "<!-- windows bench results: begin -->", "<!-- windows bench results: end -->"
 
@@ -115,7 +115,7 @@ def size_tables(results):
 
 def report(results, mode, seconds_taken):
     versions = fields(results / "versions.txt")
-    linux = dict(machine(results))
+    linux = dict(machine(results, ("window", "timing", "windows", "bench")))
     machine_rows = [(key, linux[key]) for key in ("CPU", "Cores", "Memory", "Kernel")]
     machine_rows += [("Wine", versions["wine"]), ("Qt for Windows", versions["qt"]),
                      ("Compiler", f"MinGW-w64 GCC {versions['compiler']}"),
@@ -151,6 +151,11 @@ How each number is taken:
   after 1 s the process's and Wine's server's CPU time and context switches are read from /proc
   at the start and end of the phase, as on Linux.
 - Sizes: the files' bytes; the folder is the one the zip holds.
+
+How busy the machine was:
+
+{table(["Part of the run", "load average at its start", "cores busy during it (all processes)"],
+       machine_load(results / "load.txt"))}
 
 Context switches by thread of the Wine process, where there were any:
 

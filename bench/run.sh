@@ -9,7 +9,13 @@
 #   bash bench/run.sh --windows [--quick]
 #                                the Windows program beside the floor under Wine: bench/windows.sh
 set -euo pipefail
-[ "${1:-}" != --windows ] || exec bash "$(dirname "${BASH_SOURCE[0]}")/windows.sh" "${@:2}"
+for argument; do
+    if [ "$argument" = --windows ]; then
+        others=()
+        for other; do [ "$other" = --windows ] || others+=("$other"); done
+        exec bash "$(dirname "${BASH_SOURCE[0]}")/windows.sh" "${others[@]}"
+    fi
+done
 # shellcheck source-path=SCRIPTDIR source=../scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 

@@ -26,6 +26,16 @@ for argument; do
         ;;
     esac
 done
+# On Debian 12 the measurements run in the Debian 13 root, which needs root rights: this script
+# runs again through sudo, as a whole, so that only root's run goes into the root.
+if [ "$measure_only" = no ] && ! on_debian13 && [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null || ! sudo -v; then
+        echo "bench/windows.sh measures in a Debian 13 root in $debian13_root, which needs root" \
+            "rights: run it as root, through sudo, or as a user with sudo rights." >&2
+        exit 1
+    fi
+    exec sudo --preserve-env=STOPWATCH_DEBIAN13_ROOT -- bash "${BASH_SOURCE[0]}" "$@"
+fi
 results=bench/results/windows-$mode
 out=$root/$results
 began=${STOPWATCH_BENCH_BEGAN:-$(date +%s)}
@@ -33,8 +43,9 @@ began=${STOPWATCH_BENCH_BEGAN:-$(date +%s)}
 report() {
     local docs=$root/docs/PERFORMANCE.md
     [ "$mode" = quick ] && docs=$out/PERFORMANCE.md
-    (cd "$root/bench" && /usr/bin/python3 -B -m unittest -q test_report)
-    /usr/bin/python3 -B "$root/bench/report_windows.py" "$out" "$docs" "$mode" \
+    install_missing <(echo python3)
+    (cd "$root/bench" && as_user /usr/bin/python3 -B -m unittest -q test_report)
+    as_user /usr/bin/python3 -B "$root/bench/report_windows.py" "$out" "$docs" "$mode" \
         "$(($(date +%s) - began))"
 }
 
@@ -47,7 +58,7 @@ if [ "$measure_only" = no ]; then
         [ "$debian13_status" -eq 0 ] || exit "$debian13_status"
         as_user rm -rf "$out"
         as_user mkdir -p "$root/bench/results"
-        as_user cp -r "$debian13_copy/$results" "$out"
+        as_user cp -r --preserve=timestamps "$debian13_copy/$results" "$out"
         report
         exit 0
     fi
