@@ -287,13 +287,15 @@ How busy the machine was (the refresh precision part includes the two stress-ng 
 {END}"""
 
 
-def with_block(text, block):
-    """The document with its marked part replaced by block, or a new one if it has none."""
-    begin = text.find(BEGIN)
-    end = text.find(END, begin) if begin >= 0 else -1
+def with_block(text, block, markers=(BEGIN, END), heading="# Performance"):
+    """The document with its marked part replaced by block, or with block added under heading at
+    its end if it has none."""
+    begin = text.find(markers[0])
+    end = text.find(markers[1], begin) if begin >= 0 else -1
     if end >= 0:
-        return text[:begin] + block + text[end + len(END):]
-    return "# Performance\n\n" + block + "\n"
+        return text[:begin] + block + text[end + len(markers[1]):]
+    before = text.rstrip("\n") + "\n\n" if text.strip() else ""
+    return f"{before}{heading}\n\n{block}\n"
 
 
 def main():

@@ -10,7 +10,7 @@ import statistics
 import sys
 from pathlib import Path
 
-from report import cost, machine, machine_load, memory, signed, table, verdict
+from report import cost, machine, machine_load, memory, signed, table, verdict, with_block
 
 BEGIN, END = "<!-- windows bench results: begin -->", "<!-- windows bench results: end -->"
 
@@ -167,19 +167,12 @@ The files of the program's folder, largest first:
 {END}"""
 
 
-def with_block(text, block):
-    begin = text.find(BEGIN)
-    end = text.find(END, begin) if begin >= 0 else -1
-    if end >= 0:
-        return text[:begin] + block + text[end + len(END):]
-    return text.rstrip("\n") + "\n\n## Windows, under Wine\n\n" + block + "\n"
-
-
 def main():
     results, markdown, mode = Path(sys.argv[1]), Path(sys.argv[2]), sys.argv[3]
     block = report(results, mode, int(sys.argv[4]))
     print(block)
-    markdown.write_text(with_block(markdown.read_text() if markdown.exists() else "", block))
+    text = markdown.read_text() if markdown.exists() else ""
+    markdown.write_text(with_block(text, block, (BEGIN, END), "## Windows, under Wine"))
     print(f"\nWritten to {markdown}")
 
 

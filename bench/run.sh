@@ -18,6 +18,8 @@ for argument; do
 done
 # shellcheck source-path=SCRIPTDIR source=../scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 mode=full startup_runs=20 phase_seconds=60 precision_seconds=600
 if [ "${1:-}" = --quick ]; then
@@ -96,25 +98,6 @@ launch() {
 # Presses Enter in a window; synthetic key events reach it whether or not it has the focus.
 press_enter() {
     xdotool key --window "$1" Return 2>/dev/null
-}
-
-# One line: the wall time in ns and the process's CPU ticks (utime + stime), then a line per
-# thread: its id, voluntary and nonvoluntary context switches, and its name.
-snapshot() {
-    local stat fields
-    read -r stat <"/proc/$1/stat"
-    read -ra fields <<<"${stat##*) }"
-    echo "$(date +%s%N) $((fields[11] + fields[12]))"
-    awk -F'\t' '/^Name:/ {name = $2} /^Pid:/ {tid = $2} /^voluntary_ctxt/ {vol = $2}
-                /^nonvoluntary_ctxt/ {print tid, vol, $2, name}' /proc/"$1"/task/*/status
-}
-
-# Other work on the machine skews every number here; the load average and the machine's busy
-# time (the cpu line of /proc/stat) at the start of each part show whether there was any.
-load() {
-    local cpu
-    read -r cpu </proc/stat
-    echo "$1 $(cut -d' ' -f1 /proc/loadavg) ${cpu#cpu }" >>"$out/load.txt"
 }
 
 load start-up

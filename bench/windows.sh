@@ -14,6 +14,8 @@
 set -euo pipefail
 # shellcheck source-path=SCRIPTDIR source=../windows/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../windows/lib.sh"
+# shellcheck source-path=SCRIPTDIR source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 mode=full runs=20 phase_seconds=60 measure_only=no
 for argument; do
@@ -165,11 +167,6 @@ trap cleanup EXIT
 declare -A executable=([program]="$program_folder/qvr-stopwatch.exe"
     [floor]="$floor_folder/qvr-stopwatch.exe")
 
-load() {
-    local cpu
-    read -r cpu </proc/stat
-    echo "$1 $(cut -d' ' -f1 /proc/loadavg) ${cpu#cpu }" >>"$out/load.txt"
-}
 
 # The first start after Wine's server has ended starts the server and Wine's own services too.
 load cold
@@ -191,15 +188,6 @@ for _ in $(seq "$runs"); do
     "$tools/maptime" "$wine" "${executable[floor]}" >>"$out/startup-floor.txt"
 done
 
-# Each thread of a process: its context switches, as bench/run.sh reads them.
-snapshot() {
-    local stat fields
-    read -r stat <"/proc/$1/stat"
-    read -ra fields <<<"${stat##*) }"
-    echo "$(date +%s%N) $((fields[11] + fields[12]))"
-    awk -F'\t' '/^Name:/ {name = $2} /^Pid:/ {tid = $2} /^voluntary_ctxt/ {vol = $2}
-                /^nonvoluntary_ctxt/ {print tid, vol, $2, name}' /proc/"$1"/task/*/status
-}
 server=$(pgrep -n -x 'wineserver(64)?')
 
 # phase NAME PRESSES WHO: starts WHO alone (Wine's server serves every Windows process, so its cost
