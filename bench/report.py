@@ -159,6 +159,26 @@ def machine(results, watched=("window", "timing")):
     ]
 
 
+def cost_rows(title, both, quiet):
+    """The rows of a phase's CPU time and context switches, the program's beside the floor's; in a
+    quiet phase the program's switches have the target."""
+    cpu = [c["cpu_ms"] / c["seconds"] for c in both]
+    rate = [c["switches"] / c["seconds"] for c in both]
+    seconds = both[0]["seconds"]
+    return [
+        [f"CPU time over {seconds:.0f} s, {title}",
+         *(f"{c['cpu_ms']:.0f} ms ({c['cpu_ms'] / c['seconds'] / 10:.2f} % of a core)"
+           for c in both),
+         signed((cpu[0] - cpu[1]) / 10, " % of a core"), "", ""],
+        [f"Context switches over {seconds:.0f} s, {title}",
+         *(f"{c['switches']} ({c['switches'] / c['seconds']:.2f}/s)" for c in both),
+         signed(rate[0] - rate[1], "/s"),
+         f"< {PAUSED_SWITCHES_PER_S}/s" if quiet else "",
+         verdict(rate[0] < PAUSED_SWITCHES_PER_S, f"{rate[0] - PAUSED_SWITCHES_PER_S:.2f}/s")
+         if quiet else ""],
+    ]
+
+
 def table(header, rows):
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     lines += ["| " + " | ".join(str(cell) for cell in row) + " |" for row in rows]
@@ -195,23 +215,8 @@ def report(results, mode, seconds_taken):
 
     costs = {(p, w): cost(results, p, w) for p in PHASES for w in ("program", "floor")}
     for phase, title in PHASES.items():
-        program, floor = both = costs[phase, "program"], costs[phase, "floor"]
-        cpu = [c["cpu_ms"] / c["seconds"] for c in both]
-        rows.append([
-            f"CPU time over {program['seconds']:.0f} s, {title}",
-            *(f"{c['cpu_ms']:.0f} ms ({c['cpu_ms'] / c['seconds'] / 10:.2f} % of a core)"
-              for c in (program, floor)),
-            signed((cpu[0] - cpu[1]) / 10, " % of a core"), "", ""])
-        rate = [c["switches"] / c["seconds"] for c in both]
-        quiet = phase in QUIET_PHASES
-        rows.append([
-            f"Context switches over {program['seconds']:.0f} s, {title}",
-            *(f"{c['switches']} ({c['switches'] / c['seconds']:.2f}/s)" for c in (program, floor)),
-            signed(rate[0] - rate[1], "/s"),
-            f"< {PAUSED_SWITCHES_PER_S}/s" if quiet else "",
-            verdict(rate[0] < PAUSED_SWITCHES_PER_S, f"{rate[0] - PAUSED_SWITCHES_PER_S:.2f}/s")
-            if quiet else "",
-        ])
+        rows += cost_rows(title, (costs[phase, "program"], costs[phase, "floor"]),
+                          phase in QUIET_PHASES)
     main_table = table(["Measure", "qvr-stopwatch", "floor", "difference", "target", "verdict"],
                        rows)
 

@@ -10,13 +10,12 @@ import statistics
 import sys
 from pathlib import Path
 
-from report import cost, machine, machine_load, memory, signed, table, verdict, with_block
+from report import cost, cost_rows, machine, machine_load, memory, table, verdict, with_block
 
 BEGIN, END = "<!-- windows bench results: begin -->", "<!-- windows bench results: end -->"
 
 STARTUP_RATIO = 1.10
 EXTRA_MEMORY_KB = 3 * 1024
-PAUSED_SWITCHES_PER_S = 0.1
 EXTRA_PACKED_BYTES = 1 << 20
 PACKED_BYTES = int(7.5 * (1 << 20))
 
@@ -64,27 +63,14 @@ def memory_rows(results):
     return rows
 
 
-def cost_rows(results):
+def phase_rows(results):
     rows, thread_rows = [], []
     for phase, title in PHASES.items():
         for process, whose in (("cost", ""), ("server", "Wine's server while ")):
             both = [cost(results, phase, w, process) for w in WHO]
-            seconds = both[0]["seconds"]
-            cpu = [c["cpu_ms"] / c["seconds"] for c in both]
-            rows.append([f"CPU time over {seconds:.0f} s, {whose}{title}",
-                         *(f"{c['cpu_ms']:.0f} ms ({c['cpu_ms'] / c['seconds'] / 10:.2f} % of a core)"
-                           for c in both),
-                         signed((cpu[0] - cpu[1]) / 10, " % of a core"), "", ""])
-            rate = [c["switches"] / c["seconds"] for c in both]
             # Wine's server serves every Windows process, its own services too; only what the
             # program itself wakes for has the target.
-            quiet = phase in QUIET_PHASES and process == "cost"
-            rows.append([f"Context switches over {seconds:.0f} s, {whose}{title}",
-                         *(f"{c['switches']} ({c['switches'] / c['seconds']:.2f}/s)" for c in both),
-                         signed(rate[0] - rate[1], "/s"),
-                         f"< {PAUSED_SWITCHES_PER_S}/s" if quiet else "",
-                         verdict(rate[0] < PAUSED_SWITCHES_PER_S,
-                                 f"{rate[0] - PAUSED_SWITCHES_PER_S:.2f}/s") if quiet else ""])
+            rows += cost_rows(f"{whose}{title}", both, phase in QUIET_PHASES and process == "cost")
             if process == "cost":
                 thread_rows += [[title, w, ", ".join(f"{n}: {c}" for n, c in
                                                      both[i]["threads"].items() if c)]
@@ -121,7 +107,7 @@ def report(results, mode, seconds_taken):
                      ("Compiler", f"MinGW-w64 GCC {versions['compiler']}"),
                      ("Where", f"Debian {versions['debian']}"),
                      ("Commit", linux["Commit"]), ("Date", linux["Date"])]
-    costs, thread_rows = cost_rows(results)
+    costs, thread_rows = phase_rows(results)
     main_table = table(["Measure", "qvr-stopwatch", "floor", "difference", "target", "verdict"],
                        startup_rows(results) + memory_rows(results) + costs)
     sizes, files = size_tables(results)

@@ -28,15 +28,10 @@ for argument; do
         ;;
     esac
 done
-# On Debian 12 the measurements run in the Debian 13 root, which needs root rights: this script
-# runs again through sudo, as a whole, so that only root's run goes into the root.
-if [ "$measure_only" = no ] && ! on_debian13 && [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null || ! sudo -v; then
-        echo "bench/windows.sh measures in a Debian 13 root in $debian13_root, which needs root" \
-            "rights: run it as root, through sudo, or as a user with sudo rights." >&2
-        exit 1
-    fi
-    exec sudo --preserve-env=STOPWATCH_DEBIAN13_ROOT -- bash "${BASH_SOURCE[0]}" "$@"
+# On Debian 12 the measurements run in the Debian 13 root: the whole script runs again as root
+# first, so that it goes into the root with --measure-only rather than measuring here.
+if [ "$measure_only" = no ] && ! on_debian13; then
+    as_root_for_debian13 "${BASH_SOURCE[0]}" "$@"
 fi
 results=bench/results/windows-$mode
 out=$root/$results
@@ -126,20 +121,18 @@ for dll in "$floor_folder"/*.dll; do
 done
 bash "$windows/package.sh" --staged "$floor_folder" "$floor_build" "$root/build/windows" >/dev/null
 
-# Sizes: the zip, the MSI, the folder, and each file in it.
-for who in program floor; do
-    if [ "$who" = program ]; then
-        folder=$program_folder packed=$root/build/windows/$name
-    else
-        folder=$floor_folder packed=$floor_build/floor-windows-x64
-    fi
+# sizes WHO FOLDER PACKED: the zip, the MSI (PACKED.zip, PACKED.msi), the folder, and each file in
+# it.
+sizes() {
     {
-        echo "zip $(stat -c %s "$packed.zip")"
-        echo "msi $(stat -c %s "$packed.msi")"
-        echo "folder $(find "$folder" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')"
-    } >"$out/size-$who.txt"
-    (cd "$folder" && find . -type f -printf '%s %P\n' | sort -k2) >"$out/files-$who.txt"
-done
+        echo "zip $(stat -c %s "$3.zip")"
+        echo "msi $(stat -c %s "$3.msi")"
+        echo "folder $(find "$2" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')"
+    } >"$out/size-$1.txt"
+    (cd "$2" && find . -type f -printf '%s %P\n' | sort -k2) >"$out/files-$1.txt"
+}
+sizes program "$program_folder" "$root/build/windows/$name"
+sizes floor "$floor_folder" "$floor_build/$(basename "$floor_folder")"
 {
     echo "wine $("$wine" --version)"
     echo "qt $(head -n 1 "$qt/qvr-stopwatch-qt.txt")"
@@ -166,7 +159,6 @@ trap cleanup EXIT
 
 declare -A executable=([program]="$program_folder/qvr-stopwatch.exe"
     [floor]="$floor_folder/qvr-stopwatch.exe")
-
 
 # The first start after Wine's server has ended starts the server and Wine's own services too.
 load cold

@@ -75,24 +75,32 @@ passed_settings=(SOURCE_DATE_EPOCH QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_SIGN_PAS
     QVR_STOPWATCH_SIGN_TIMESTAMP QVR_STOPWATCH_EARLIER_MSI STOPWATCH_DEBIAN13_ROOT)
 passed_files=(QVR_STOPWATCH_SIGN_PFX QVR_STOPWATCH_EARLIER_MSI)
 
+# Runs SCRIPT again with ARGUMENTS as root, through sudo, unless it runs as root already: the
+# Debian 13 root needs root rights. The settings it is given pass through sudo.
+#   as_root_for_debian13 SCRIPT [ARGUMENTS]
+as_root_for_debian13() {
+    local script=$1 name
+    shift
+    [ "$(id -u)" -ne 0 ] || return 0
+    if ! command -v sudo >/dev/null || ! sudo -v; then
+        echo "The Windows build needs Debian 13's Qt 6.8 and Wine 10. On Debian 12 it makes and" \
+            "uses a Debian 13 root in $debian13_root, which needs root rights: run it as root," \
+            "through sudo, or as a user with sudo rights." >&2
+        exit 1
+    fi
+    for name in "${passed_files[@]}"; do
+        [ -z "${!name:-}" ] || declare -x "$name=$(realpath "${!name}")"
+    done
+    exec sudo --preserve-env="$(IFS=,; echo "${passed_settings[*]}")" -- bash "$script" "$@"
+}
+
 # Runs SCRIPT (one of the tree's) with its arguments in the root, as root; sets debian13_copy to the
 # copy's folder as seen from here, and debian13_status to the script's exit status.
 #   run_in_debian13 SCRIPT [ARGUMENTS]
 run_in_debian13() {
     local script=$1 copy=/src/qvr-stopwatch-windows settings name file
     shift
-    if [ "$(id -u)" -ne 0 ]; then
-        if ! command -v sudo >/dev/null || ! sudo -v; then
-            echo "The Windows build needs Debian 13's Qt 6.8 and Wine 10. On Debian 12 it makes and" \
-                "uses a Debian 13 root in $debian13_root, which needs root rights: run it as root," \
-                "through sudo, or as a user with sudo rights." >&2
-            exit 1
-        fi
-        for name in "${passed_files[@]}"; do
-            [ -z "${!name:-}" ] || declare -x "$name=$(realpath "${!name}")"
-        done
-        exec sudo --preserve-env="$(IFS=,; echo "${passed_settings[*]}")" -- bash "$script" "$@"
-    fi
+    as_root_for_debian13 "$script" "$@"
     if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
         copy=/src/qvr-stopwatch-release
         rm -rf --one-file-system "${debian13_root:?}$copy/build"
